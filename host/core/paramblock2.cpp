@@ -1,0 +1,351 @@
+#include "paramblock2.h"
+
+#include "texmap.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool g_animating = false;
+
+PB2Value Lerp(const PB2Value& a, const PB2Value& b, float s) {
+    PB2Value v;
+    v.f = a.f + (b.f - a.f) * s;
+    v.i = a.i;
+    v.c = a.c + (b.c - a.c) * s;
+    return v;
+}
+
+bool SameValue(const PB2Value& a, const PB2Value& b) {
+    return a.f == b.f && a.i == b.i && a.c == b.c;
+}
+
+}  // namespace
+
+BOOL Animating() { return g_animating ? TRUE : FALSE; }
+void AnimateOn() { g_animating = true; }
+void AnimateOff() { g_animating = false; }
+
+IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* owner) {
+    if (!pdesc) return nullptr;
+    return new ParamBlock2(pdesc, owner);
+}
+
+ParamBlock2::ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner)
+    : desc_(desc), owner_(owner), params_(desc->Count()) {
+    for (int i = 0; i < desc_->Count(); ++i) {
+        const ParamDef& def = desc_->GetParamDefByIndex(i);
+        params_[i].value = def.def;
+        if (KindOf(def.type) == Kind::Map && !(def.flags & P_OWNERS_REF)) ownMaps_.push_back(nullptr);
+    }
+}
+
+ParamBlock2::~ParamBlock2() = default;
+
+ParamBlock2::Kind ParamBlock2::KindOf(ParamType2 type) {
+    switch (type) {
+        case TYPE_FLOAT:
+        case TYPE_ANGLE:
+        case TYPE_PCNT_FRAC:
+        case TYPE_WORLD:
+            return Kind::Float;
+        case TYPE_INT:
+        case TYPE_BOOL:
+            return Kind::Int;
+        case TYPE_RGBA:
+        case TYPE_POINT3:
+        case TYPE_FRGBA:
+            return Kind::Color;
+        case TYPE_TEXMAP:
+            return Kind::Map;
+        default:
+            return Kind::None;
+    }
+}
+
+const ParamDef* ParamBlock2::Find(ParamID id, int tabIndex, Kind kind, int* index) {
+    const int i = desc_->IDtoIndex(id);
+    if (i < 0 || tabIndex != 0) return nullptr;
+    const ParamDef& def = desc_->GetParamDefByIndex(i);
+    if (KindOf(def.type) != kind) return nullptr;
+    *index = i;
+    return &def;
+}
+
+int ParamBlock2::OwnMapIndex(int paramIndex) const {
+    int n = 0;
+    for (int i = 0; i < paramIndex; ++i) {
+        const ParamDef& def = desc_->GetParamDefByIndex(i);
+        if (KindOf(def.type) == Kind::Map && !(def.flags & P_OWNERS_REF)) ++n;
+    }
+    return n;
+}
+
+// The value at t and the span of times over which it stays the same: all time for
+// a constant; before the first key and after the last, the key's value holds; between
+// keys an interpolated value holds only at its instant, a held one until the next key.
+PB2Value ParamBlock2::ValueAt(int index, Kind kind, TimeValue t, Interval& valid) const {
+    const Param& p = params_[index];
+    if (p.keys.empty()) return p.value;
+    if (p.keys.size() == 1) return p.keys.front().v;
+    const Key& first = p.keys.front();
+    const Key& last = p.keys.back();
+    if (t <= first.t) {
+        valid &= Interval(TIME_NegInfinity, first.t);
+        return first.v;
+    }
+    if (t >= last.t) {
+        valid &= Interval(last.t, TIME_PosInfinity);
+        return last.v;
+    }
+    auto next = std::upper_bound(p.keys.begin(), p.keys.end(), t,
+                                 [](TimeValue time, const Key& k) { return time < k.t; });
+    const Key& b = *next;
+    const Key& a = *(next - 1);
+    if (kind == Kind::Int || SameValue(a.v, b.v)) {
+        valid &= Interval(a.t, b.t - 1);
+        return a.v;
+    }
+    valid &= Interval(t, t);
+    const float s = static_cast<float>(t - a.t) / static_cast<float>(b.t - a.t);
+    return Lerp(a.v, b.v, s);
+}
+
+PB2Value ParamBlock2::Clamp(const ParamDef& def, Kind kind, PB2Value v) const {
+    if (!def.has_range) return v;
+    if (kind == Kind::Float) v.f = std::clamp(v.f, def.range_low.f, def.range_high.f);
+    if (kind == Kind::Int) v.i = std::clamp(v.i, def.range_low.i, def.range_high.i);
+    return v;
+}
+
+BOOL ParamBlock2::Set(ParamID id, TimeValue t, PB2Value v, Kind kind, int tabIndex) {
+    int index = 0;
+    const ParamDef* def = Find(id, tabIndex, kind, &index);
+    if (!def) return FALSE;
+    // A value that is not a number would poison every interpolation and range
+    // check after it; the block keeps what it had.
+    if (kind == Kind::Float && std::isnan(v.f)) return FALSE;
+    if (kind == Kind::Color && (std::isnan(v.c.r) || std::isnan(v.c.g) || std::isnan(v.c.b)))
+        return FALSE;
+    v = Clamp(*def, kind, v);
+
+    Param& p = params_[index];
+    const bool animatable = (def->flags & P_ANIMATABLE) != 0;
+    auto keyAt = [&p](TimeValue time) {
+        return std::lower_bound(p.keys.begin(), p.keys.end(), time,
+                                [](const Key& k, TimeValue tv) { return k.t < tv; });
+    };
+    if (Animating() && animatable) {
+        // The first key away from frame 0 also keys the value the parameter had,
+        // at frame 0, so that the change animates from it.
+        if (p.keys.empty() && t != 0) p.keys.push_back({0, p.value});
+        auto pos = keyAt(t);
+        if (pos != p.keys.end() && pos->t == t)
+            pos->v = v;
+        else
+            p.keys.insert(pos, {t, v});
+    } else if (!p.keys.empty()) {
+        auto at = keyAt(t);
+        if (at != p.keys.end() && at->t == t) {
+            at->v = v;
+        } else {
+            // Outside animate mode a change moves the whole animation by the
+            // difference at t.
+            Interval ignored = FOREVER;
+            const PB2Value now = ValueAt(index, kind, t, ignored);
+            for (Key& k : p.keys) {
+                k.v.f += v.f - now.f;
+                k.v.i += v.i - now.i;
+                k.v.c += v.c - now.c;
+                k.v = Clamp(*def, kind, k.v);
+            }
+        }
+    } else {
+        p.value = v;
+    }
+    Notify(id);
+    return TRUE;
+}
+
+void ParamBlock2::Notify(ParamID id) {
+    lastNotifyID_ = id;
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    lastNotifyID_ = -1;
+}
+
+BOOL ParamBlock2::GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex) {
+    int index = 0;
+    if (!Find(id, tabIndex, Kind::Float, &index)) return FALSE;
+    v = ValueAt(index, Kind::Float, t, ivalid).f;
+    return TRUE;
+}
+
+BOOL ParamBlock2::GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex) {
+    int index = 0;
+    if (!Find(id, tabIndex, Kind::Int, &index)) return FALSE;
+    v = ValueAt(index, Kind::Int, t, ivalid).i;
+    return TRUE;
+}
+
+BOOL ParamBlock2::GetValue(ParamID id, TimeValue t, Color& v, Interval& ivalid, int tabIndex) {
+    int index = 0;
+    if (!Find(id, tabIndex, Kind::Color, &index)) return FALSE;
+    v = ValueAt(index, Kind::Color, t, ivalid).c;
+    return TRUE;
+}
+
+BOOL ParamBlock2::GetValue(ParamID id, TimeValue t, Point3& v, Interval& ivalid, int tabIndex) {
+    Color c;
+    if (!GetValue(id, t, c, ivalid, tabIndex)) return FALSE;
+    v = Point3(c.r, c.g, c.b);
+    return TRUE;
+}
+
+BOOL ParamBlock2::GetValue(ParamID id, TimeValue t, AColor& v, Interval& ivalid, int tabIndex) {
+    Color c;
+    if (!GetValue(id, t, c, ivalid, tabIndex)) return FALSE;
+    v = AColor(c, 1.0f);
+    return TRUE;
+}
+
+BOOL ParamBlock2::GetValue(ParamID id, TimeValue, Texmap*& v, Interval&, int tabIndex) {
+    int index = 0;
+    const ParamDef* def = Find(id, tabIndex, Kind::Map, &index);
+    if (!def) return FALSE;
+    ReferenceTarget* target = nullptr;
+    if (def->flags & P_OWNERS_REF) {
+        if (owner_ && def->ref_no >= 0 && def->ref_no < owner_->NumRefs())
+            target = owner_->GetReference(def->ref_no);
+    } else {
+        target = ownMaps_[OwnMapIndex(index)];
+    }
+    v = dynamic_cast<Texmap*>(target);
+    return TRUE;
+}
+
+BOOL ParamBlock2::SetValue(ParamID id, TimeValue t, float v, int tabIndex) {
+    PB2Value value;
+    value.f = v;
+    return Set(id, t, value, Kind::Float, tabIndex);
+}
+
+BOOL ParamBlock2::SetValue(ParamID id, TimeValue t, int v, int tabIndex) {
+    PB2Value value;
+    value.i = v;
+    return Set(id, t, value, Kind::Int, tabIndex);
+}
+
+BOOL ParamBlock2::SetValue(ParamID id, TimeValue t, const Color& v, int tabIndex) {
+    PB2Value value;
+    value.c = v;
+    return Set(id, t, value, Kind::Color, tabIndex);
+}
+
+BOOL ParamBlock2::SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex) {
+    return SetValue(id, t, Color(v.x, v.y, v.z), tabIndex);
+}
+
+BOOL ParamBlock2::SetValue(ParamID id, TimeValue t, const AColor& v, int tabIndex) {
+    return SetValue(id, t, Color(v.r, v.g, v.b), tabIndex);
+}
+
+BOOL ParamBlock2::SetValue(ParamID id, TimeValue, Texmap* v, int tabIndex) {
+    int index = 0;
+    const ParamDef* def = Find(id, tabIndex, Kind::Map, &index);
+    if (!def) return FALSE;
+    RefResult result = REF_FAIL;
+    if (def->flags & P_OWNERS_REF) {
+        // The owner holds the map as its own reference; the block only names it.
+        if (owner_ && def->ref_no >= 0 && def->ref_no < owner_->NumRefs())
+            result = owner_->ReplaceReference(def->ref_no, v);
+    } else {
+        result = ReplaceReference(OwnMapIndex(index), v);
+    }
+    if (result != REF_SUCCEED) return FALSE;
+    Notify(id);
+    return TRUE;
+}
+
+float ParamBlock2::GetFloat(ParamID id, TimeValue t, int tabIndex) {
+    float v = 0.0f;
+    Interval valid = FOREVER;
+    GetValue(id, t, v, valid, tabIndex);
+    return v;
+}
+
+int ParamBlock2::GetInt(ParamID id, TimeValue t, int tabIndex) {
+    int v = 0;
+    Interval valid = FOREVER;
+    GetValue(id, t, v, valid, tabIndex);
+    return v;
+}
+
+Color ParamBlock2::GetColor(ParamID id, TimeValue t, int tabIndex) {
+    Color v(0.0f, 0.0f, 0.0f);
+    Interval valid = FOREVER;
+    GetValue(id, t, v, valid, tabIndex);
+    return v;
+}
+
+AColor ParamBlock2::GetAColor(ParamID id, TimeValue t, int tabIndex) {
+    return AColor(GetColor(id, t, tabIndex), 1.0f);
+}
+
+Texmap* ParamBlock2::GetTexmap(ParamID id, TimeValue t, int tabIndex) {
+    Texmap* v = nullptr;
+    Interval valid = FOREVER;
+    GetValue(id, t, v, valid, tabIndex);
+    return v;
+}
+
+void ParamBlock2::ResetAll(BOOL, BOOL) {
+    for (int i = 0; i < desc_->Count(); ++i) {
+        params_[i].value = desc_->GetParamDefByIndex(i).def;
+        params_[i].keys.clear();
+    }
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+BOOL ParamBlock2::IsAnimated(ParamID id) {
+    const int i = desc_->IDtoIndex(id);
+    return (i >= 0 && params_[i].keys.size() > 1) ? TRUE : FALSE;
+}
+
+const std::vector<ParamBlock2::Key>& ParamBlock2::Keys(ParamID id) const {
+    static const std::vector<Key> none;
+    const int i = desc_->IDtoIndex(id);
+    return i < 0 ? none : params_[i].keys;
+}
+
+BOOL ParamBlock2::SetKeys(ParamID id, std::vector<Key> keys) {
+    const int i = desc_->IDtoIndex(id);
+    if (i < 0) return FALSE;
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.t < b.t; });
+    params_[i].keys = std::move(keys);
+    return TRUE;
+}
+
+RefTargetHandle ParamBlock2::GetReference(int i) {
+    return (i >= 0 && i < NumRefs()) ? ownMaps_[i] : nullptr;
+}
+
+void ParamBlock2::SetReference(int i, RefTargetHandle rtarg) {
+    if (i >= 0 && i < NumRefs()) ownMaps_[i] = rtarg;
+}
+
+void ParamBlock2::RefAdded(RefMakerHandle rm) {
+    // A block made without an owner (a clone, or one read from a file) belongs to
+    // the first object that references it.
+    if (!owner_) owner_ = rm;
+}
+
+RefTargetHandle ParamBlock2::Clone(RemapDir& remap) {
+    auto* clone = new ParamBlock2(desc_, nullptr);
+    clone->params_ = params_;
+    for (int i = 0; i < NumRefs(); ++i) {
+        if (ownMaps_[i]) clone->ReplaceReference(i, remap.CloneRef(ownMaps_[i]));
+    }
+    BaseClone(this, clone, remap);
+    return clone;
+}

@@ -1,0 +1,95 @@
+// The host's parameter block: the values of one object's parameters, each either
+// constant or animated by keys (floats and colours interpolated linearly, integers
+// and switches held until the next key).
+#pragma once
+
+#include "iparamb2.h"
+
+#include <vector>
+
+class CoreExport ParamBlock2 : public IParamBlock2 {
+public:
+    struct Key {
+        TimeValue t;
+        PB2Value v;
+    };
+
+    ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner);
+    ~ParamBlock2() override;
+
+    // Animatable / ReferenceTarget
+    void GetClassName(MSTR& s) override { s = _M("ParamBlock2"); }
+    Class_ID ClassID() override { return Class_ID(PARAMETER_BLOCK2_CLASS_ID, 0); }
+    SClass_ID SuperClassID() override { return PARAMETER_BLOCK2_CLASS_ID; }
+    int NumRefs() override { return static_cast<int>(ownMaps_.size()); }
+    RefTargetHandle GetReference(int i) override;
+    RefTargetHandle Clone(RemapDir& remap) override;
+    void RefAdded(RefMakerHandle rm) override;
+
+    // IParamBlock2
+    BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, Color& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, Point3& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, AColor& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL GetValue(ParamID id, TimeValue t, Texmap*& v, Interval& ivalid, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, const Color& v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, const Point3& v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, const AColor& v, int tabIndex = 0) override;
+    BOOL SetValue(ParamID id, TimeValue t, Texmap* v, int tabIndex = 0) override;
+    float GetFloat(ParamID id, TimeValue t = 0, int tabIndex = 0) override;
+    int GetInt(ParamID id, TimeValue t = 0, int tabIndex = 0) override;
+    Color GetColor(ParamID id, TimeValue t = 0, int tabIndex = 0) override;
+    AColor GetAColor(ParamID id, TimeValue t = 0, int tabIndex = 0) override;
+    Texmap* GetTexmap(ParamID id, TimeValue t = 0, int tabIndex = 0) override;
+    ParamID LastNotifyParamID() override { return lastNotifyID_; }
+    ParamID LastNotifyParamID(int& tabIndex) override {
+        tabIndex = 0;
+        return lastNotifyID_;
+    }
+    ParamBlockDesc2* GetDesc() override { return desc_; }
+    BlockID ID() override { return desc_->ID; }
+    DWORD GetVersion() override { return desc_->version; }
+    int NumParams() override { return desc_->Count(); }
+    ParamID IndextoID(int i) override { return desc_->IndextoID(i); }
+    int IDtoIndex(ParamID id) override { return desc_->IDtoIndex(id); }
+    ParamDef& GetParamDef(ParamID id) override { return desc_->GetParamDef(id); }
+    ReferenceMaker* GetOwner() override { return owner_; }
+    void ResetAll(BOOL updateUI = TRUE, BOOL callSetHandlers = TRUE) override;
+    BOOL IsAnimated(ParamID id) override;
+
+    // The keys of an animated parameter (empty when it is constant), and their
+    // replacement, for the scene file.
+    const std::vector<Key>& Keys(ParamID id) const;
+    BOOL SetKeys(ParamID id, std::vector<Key> keys);
+
+protected:
+    void SetReference(int i, RefTargetHandle rtarg) override;
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
+        return REF_SUCCEED;
+    }
+
+private:
+    enum class Kind { Float, Int, Color, Map, None };
+    struct Param {
+        PB2Value value;
+        std::vector<Key> keys;
+    };
+
+    static Kind KindOf(ParamType2 type);
+    const ParamDef* Find(ParamID id, int tabIndex, Kind kind, int* index);
+    PB2Value ValueAt(int index, Kind kind, TimeValue t, Interval& valid) const;
+    PB2Value Clamp(const ParamDef& def, Kind kind, PB2Value v) const;
+    BOOL Set(ParamID id, TimeValue t, PB2Value v, Kind kind, int tabIndex);
+    void Notify(ParamID id);
+    int OwnMapIndex(int paramIndex) const;
+
+    ParamBlockDesc2* desc_;
+    ReferenceMaker* owner_;
+    std::vector<Param> params_;
+    std::vector<ReferenceTarget*> ownMaps_;  // maps the block itself references
+    ParamID lastNotifyID_ = -1;
+};
