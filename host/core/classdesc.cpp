@@ -90,3 +90,5 @@ void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd) { invalidations_.push_back({
 void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd, ParamID id, int tabIndex) {
     invalidations_.push_back({pbd, id, tabIndex});
 }
+
+const MCHAR* ClassDesc::GetRsrcString(StringResID) { return nullptr; }  // MERGE-FIXME

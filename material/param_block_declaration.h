@@ -1,0 +1,72 @@
+// Produces the host declaration of the material's parameter block from the table:
+// the SDK's variable argument list, item by item, for one ParamBlockDesc2
+// constructor call.
+#pragma once
+
+#include "material/param_table.h"
+
+#include <tuple>
+#include <utility>
+
+namespace param_declaration {
+
+// The tagged items of row I, as the host reads them: id, internal name, type,
+// flags and label; then default, range and control binding (or, for a map, its
+// reference and sub-texture numbers and its button); then p_end.
+template <std::size_t I>
+constexpr auto RowItems() {
+    constexpr ParamSpec p = kParamTable[I];
+    const auto head = std::make_tuple(static_cast<int>(p.id), p.name, static_cast<int>(p.type),
+                                      p.flags, p.label);
+    if constexpr (p.control == ParamControl::MapButton) {
+        return std::tuple_cat(head, std::make_tuple(p_refno, p.slot, p_subtexno, p.slot, p_ui,
+                                                    TYPE_TEXMAPBUTTON, p.ctrl[0], p_end));
+    } else if constexpr (p.control == ParamControl::Spinner) {
+        return std::tuple_cat(
+            head, std::make_tuple(p_default, static_cast<double>(p.defFloat)),
+            std::make_tuple(p_range, static_cast<double>(p.low), static_cast<double>(p.high)),
+            std::make_tuple(p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, p.ctrl[0], p.ctrl[1],
+                            static_cast<double>(p.scale), p_end));
+    } else if constexpr (p.control == ParamControl::Swatch) {
+        return std::tuple_cat(head, std::make_tuple(p_default, p.defColor, p_ui,
+                                                    TYPE_COLORSWATCH, p.ctrl[0], p_end));
+    } else if constexpr (p.control == ParamControl::CheckBox) {
+        return std::tuple_cat(head, std::make_tuple(p_default, p.defInt, p_ui,
+                                                    TYPE_SINGLECHEKBOX, p.ctrl[0], p_end));
+    } else if constexpr (p.control == ParamControl::Radio) {
+        return std::tuple_cat(head, std::make_tuple(p_default, p.defInt, p_ui, TYPE_RADIO, 2,
+                                                    p.ctrl[0], p.ctrl[1], p_end));
+    } else {
+        // A combo box: its items' string ids, then the tooltip tag with the label.
+        const auto items = []<std::size_t... K>(std::index_sequence<K...>) {
+            return std::make_tuple(kParamTable[I].items[K]...);
+        }(std::make_index_sequence<static_cast<std::size_t>(p.itemCount)>{});
+        return std::tuple_cat(
+            head, std::make_tuple(p_default, p.defInt, p_ui, TYPE_INT_COMBOBOX, p.ctrl[0],
+                                  p.itemCount),
+            items, std::make_tuple(p_tooltip, p.label, p_end));
+    }
+}
+
+template <std::size_t... I>
+constexpr auto AllRows(std::index_sequence<I...>) {
+    return std::tuple_cat(RowItems<I>()..., std::make_tuple(p_end));
+}
+
+}  // namespace param_declaration
+
+// Constructs the block descriptor "parameters" (block id 0, automatically built as
+// reference 13 and shown through dialog 82 titled by string 4) and registers it
+// with classDesc.
+inline ParamBlockDesc2 DeclareLumraParamBlock(ClassDesc2* classDesc, int refNo, int dialogId,
+                                              int titleId) {
+    constexpr auto items =
+        param_declaration::AllRows(std::make_index_sequence<kParamTable.size()>{});
+    return std::apply(
+        [&](auto... item) {
+            return ParamBlockDesc2(kLumraParamBlockId, L"parameters", 0, classDesc,
+                                   P_AUTO_CONSTRUCT + P_AUTO_UI, refNo, dialogId, titleId, 0, 0,
+                                   static_cast<ParamMap2UserDlgProc*>(nullptr), item...);
+        },
+        items);
+}

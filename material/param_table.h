@@ -1,0 +1,193 @@
+// The material's 68 parameters as one constant table: identifiers, internal names,
+// types, flags, labels, defaults, ranges and panel controls. The parameter block's
+// declaration to the host is produced from it (param_block_declaration.h), and
+// everything else that needs a parameter's facts reads them here.
+#pragma once
+
+#include "material/param_ids.h"
+
+#include "color.h"
+#include "iparamb2.h"
+
+#include <array>
+#include <cstddef>
+
+enum class ParamControl { CheckBox, Swatch, Spinner, MapButton, Radio, Combo };
+
+struct ParamSpec {
+    ParamID id;
+    const MCHAR* name;
+    ParamType2 type;
+    int flags;
+    int label;  // string id of the parameter's local name
+    ParamControl control;
+    int ctrl[2];   // control ids: check box, swatch or map button; edit and spinner; radio pair
+    float scale;   // spinner scale
+    float defFloat;
+    int defInt;
+    Color defColor;
+    bool hasRange;
+    float low, high;
+    int slot;            // map slot of a map parameter, else -1
+    int items[5];        // combo items' string ids
+    int itemCount;
+};
+
+namespace param_rows {
+
+constexpr ParamSpec Base(ParamID id, const MCHAR* name, ParamType2 type, int flags, int label,
+                         ParamControl control) {
+    return ParamSpec{id, name, type, flags, label, control, {0, 0}, 0.0f, 0.0f, 0, Color(0, 0, 0),
+                     false, 0.0f, 0.0f, -1, {0, 0, 0, 0, 0}, 0};
+}
+
+// A switch shown as a check box; not animatable.
+constexpr ParamSpec Switch(ParamID id, const MCHAR* name, int label, bool def, int checkBox) {
+    ParamSpec p = Base(id, name, TYPE_BOOL, 0, label, ParamControl::CheckBox);
+    p.defInt = def ? 1 : 0;
+    p.ctrl[0] = checkBox;
+    return p;
+}
+
+// An animatable colour shown as a swatch.
+constexpr ParamSpec Rgb(ParamID id, const MCHAR* name, int label, Color def, int swatch) {
+    ParamSpec p = Base(id, name, TYPE_RGBA, P_ANIMATABLE, label, ParamControl::Swatch);
+    p.defColor = def;
+    p.ctrl[0] = swatch;
+    return p;
+}
+
+// An animatable float with its range, shown as an edit box with a spinner.
+constexpr ParamSpec Float(ParamID id, const MCHAR* name, int label, float def, float low,
+                          float high, int edit, int spinner, float scale) {
+    ParamSpec p = Base(id, name, TYPE_FLOAT, P_ANIMATABLE, label, ParamControl::Spinner);
+    p.defFloat = def;
+    p.hasRange = true;
+    p.low = low;
+    p.high = high;
+    p.ctrl[0] = edit;
+    p.ctrl[1] = spinner;
+    p.scale = scale;
+    return p;
+}
+
+// A texture map held by the material itself, as reference and sub-texture `slot`.
+constexpr ParamSpec Map(ParamID id, const MCHAR* name, int label, int slot, int button) {
+    ParamSpec p = Base(id, name, TYPE_TEXMAP, P_OWNERS_REF, label, ParamControl::MapButton);
+    p.slot = slot;
+    p.ctrl[0] = button;
+    return p;
+}
+
+// A two-way choice shown as a pair of radio buttons; not animatable.
+constexpr ParamSpec Radio(ParamID id, const MCHAR* name, int label, int def, int first,
+                          int second) {
+    ParamSpec p = Base(id, name, TYPE_INT, 0, label, ParamControl::Radio);
+    p.defInt = def;
+    p.ctrl[0] = first;
+    p.ctrl[1] = second;
+    return p;
+}
+
+// A choice from a list, stored as the item's index; animatable, and reset to its
+// default with the block.
+template <std::size_t N>
+constexpr ParamSpec Combo(ParamID id, const MCHAR* name, int label, int def, int combo,
+                          const int (&items)[N]) {
+    ParamSpec p = Base(id, name, TYPE_INT, P_ANIMATABLE | P_RESET_DEFAULT, label,
+                       ParamControl::Combo);
+    p.defInt = def;
+    p.ctrl[0] = combo;
+    for (std::size_t k = 0; k < N; ++k) p.items[k] = items[k];
+    p.itemCount = static_cast<int>(N);
+    return p;
+}
+
+constexpr int kBrdfItems[] = {14, 15, 16, 46, 47};      // Phong, TorrSparr, Beckmann, GGX, TRGGX
+constexpr int kExtrusionItems[] = {76, 75};             // strong (recommended), luminance
+constexpr Color kWhite(1.0f, 1.0f, 1.0f);
+
+}  // namespace param_rows
+
+// In declaration order, which is the block's index order.
+inline constexpr std::array<ParamSpec, 68> kParamTable = [] {
+    using namespace param_rows;
+    return std::array<ParamSpec, 68>{
+        Switch(mtl_affect_shadow, L"mtl_affect_shadow", 8, true, 1111),
+        Rgb(mtl_diffuse_color, L"mtl_diffuse_color", 6, Color(0.8f, 0.8f, 0.8f), 1002),
+        Map(mtl_diffuse_map, L"mtl_diffuse_map", 9, 0, 1003),
+        Switch(mtl_diffuse_mult_on, L"mtl_diffuse_mult_on", 10, false, 1041),
+        Float(mtl_diffuse_mult, L"mtl_diffuse_mult", 10, 1.0f, 0.0f, 100.0f, 1042, 1043, 0.1f),
+        Float(mtl_roughness_mult, L"mtl_roughness_mult", 77, 0.0f, 0.0f, 1.0f, 1095, 1097, 0.1f),
+        Rgb(mtl_specular_color, L"mtl_specular_color", 11, kWhite, 1004),
+        Map(mtl_specular_map, L"mtl_specular_map", 12, 1, 1005),
+        Switch(mtl_specular_mult_on, L"mtl_specular_mult_on", 40, false, 1044),
+        Float(mtl_specular_mult, L"mtl_specular_mult", 40, 0.0f, 0.0f, 100.0f, 1046, 1048, 0.1f),
+        Combo(mtl_specular_brdf, L"mtl_specular_brdf", 13, kBrdfGgx, 1006, kBrdfItems),
+        Float(mtl_specular_roughness, L"mtl_specular_roughness", 18, 1.0f, 0.0f, 1.0f, 1008, 1010, 0.1f),
+        Float(mtl_specular_cospower, L"mtl_specular_cospower", 48, 256.0f, 1.0f, 1000000.0f, 1052, 1060, 0.1f),
+        Float(mtl_specular_ior, L"mtl_specular_ior", 35, 1.0f, 0.0f, 100.0f, 1033, 1036, 0.1f),
+        Rgb(mtl_reflect_color, L"mtl_reflect_color", 20, kWhite, 1011),
+        Map(mtl_reflect_map, L"mtl_reflect_map", 21, 2, 1012),
+        Switch(mtl_reflect_mult_on, L"mtl_reflect_mult_on", 42, false, 1053),
+        Float(mtl_reflect_mult, L"mtl_reflect_mult", 42, 0.0f, 0.0f, 100.0f, 1054, 1055, 0.1f),
+        Combo(mtl_reflect_brdf, L"mtl_reflect_brdf", 22, kBrdfGgx, 1013, kBrdfItems),
+        Float(mtl_reflect_cospower, L"mtl_reflect_cospower", 23, 256.0f, 1.0f, 1000000.0f, 1014, 1015, 0.1f),
+        Float(mtl_reflect_roughness, L"mtl_reflect_roughness", 45, 1.0f, 0.0f, 1.0f, 1038, 1049, 0.1f),
+        Float(mtl_reflect_ior, L"mtl_reflect_ior", 38, 1.5f, 0.0f, 100.0f, 1061, 1062, 0.1f),
+        Rgb(mtl_emission_color, L"mtl_emission_color", 24, kWhite, 1016),
+        Map(mtl_emission_map, L"mtl_emission_map", 25, 3, 1017),
+        Switch(mtl_emission_mult_on, L"mtl_emission_mult_on", 43, false, 1040),
+        Float(mtl_emission_mult, L"mtl_emission_mult", 43, 0.0f, 0.0f, 100.0f, 1028, 1039, 0.1f),
+        Rgb(mtl_transparency_color, L"mtl_transparency_color", 26, kWhite, 1018),
+        Map(mtl_transparency_map, L"mtl_transparency_map", 19, 4, 1025),
+        Switch(mtl_transparency_mult_on, L"mtl_transparency_mult_on", 41, false, 1056),
+        Float(mtl_transparency_mult, L"mtl_transparency_mult", 41, 0.0f, 0.0f, 100.0f, 1057, 1058, 0.1f),
+        Float(mtl_ior, L"mtl_ior", 27, 1.5f, 0.0f, 100.0f, 1019, 1020, 0.1f),
+        Float(mtl_transparency_cospower, L"mtl_transparency_cospower", 28, 256.0f, 1.0f, 1000000.0f, 1021, 1022, 0.1f),
+        Switch(mtl_transparency_thin_on, L"mtl_transparency_thin_on", 44, false, 1059),
+        Rgb(mtl_fog_color, L"mtl_fog_color", 29, kWhite, 1023),
+        Float(mtl_fog_multiplier, L"mtl_fog_multiplier", 30, 0.0f, 0.0f, 1000.0f, 1026, 1027, 1.0f),
+        Rgb(mtl_exit_color, L"mtl_exit_color", 31, kWhite, 1029),
+        Switch(mtl_displacement_on, L"mtl_displacement_on", 32, false, 1024),
+        Float(mtl_displacement_height, L"mtl_displacement_height", 33, 0.5f, 0.0f, 100.0f, 1030, 1031, 0.1f),
+        Map(mtl_normal_map, L"mtl_normal_map", 36, 5, 1034),
+        Switch(mtl_displacement_invert_height_on, L"mtl_displacement_invert_height_on", 39, false, 1037),
+        Switch(mtl_no_ic_records, L"mtl_no_ic_records", 49, false, 1064),
+        Float(mtl_spec_gloss, L"mtl_spec_gloss", 50, 1.0f, 0.0f, 1.0f, 1068, 1069, 0.01f),
+        Map(mtl_spec_gl_map, L"mtl_spec_gl_map", 51, 6, 1063),
+        Radio(mtl_spec_gloss_or_cos, L"mtl_spec_gloss_or_cos", 52, 0, 1065, 1067),
+        Switch(mtl_spec_fresnel_on, L"mtl_spec_fresnel_on", 54, true, 1070),
+        Float(mtl_refl_gloss, L"mtl_refl_gloss", 55, 1.0f, 0.0f, 10.0f, 1072, 1073, 0.01f),
+        Map(mtl_refl_gl_map, L"mtl_refl_gl_map", 56, 7, 1066),
+        Radio(mtl_refl_gloss_or_cos, L"mtl_refl_gloss_or_cos", 57, 0, 1071, 1074),
+        Switch(mtl_refl_fresnel_on, L"mtl_refl_fresnel_on,", 59, true, 1076),
+        Float(mtl_transp_gloss, L"mtl_transp_gloss", 60, 1.0f, 0.0f, 10.0f, 1077, 1078, 0.01f),
+        Map(mtl_transp_gl_map, L"mtl_transp_gl_map", 61, 8, 1079),
+        Radio(mtl_transp_gloss_or_cos, L"mtl_transp_gloss_or_cos", 63, 0, 1075, 1080),
+        Switch(mtl_lock_specular, L"mtl_lock_specular,", 53, true, 1081),
+        Float(mtl_bump_amount, L"mtl_bump_amount", 58, 0.2f, 0.0f, 5.0f, 1051, 1082, 0.1f),
+        Float(mtl_bump_radius, L"mtl_bump_radius", 64, 0.25f, 0.0f, 1.0f, 1083, 1084, 0.1f),
+        Float(mtl_bump_sigma, L"mtl_bump_sigma", 65, 1.5f, 1.0f, 16.0f, 1085, 1086, 0.5f),
+        Switch(mtl_emission_gi, L"mtl_emission_gi", 66, true, 1087),
+        Map(mtl_opacity_map, L"mtl_opacity_map", 67, 9, 1088),
+        Switch(mtl_opacity_smooth, L"mtl_opacity_smooth", 69, false, 1113),
+        Rgb(mtl_translucency_color, L"mtl_translucency_color", 71, kWhite, 1091),
+        Float(mtl_translucency_mult, L"mtl_translucency_mult", 70, 0.0f, 0.0f, 100.0f, 1089, 1090, 0.1f),
+        Map(mtl_translucency_map, L"mtl_translucency_map", 72, 10, 1092),
+        Switch(mtl_translucency_mult_on, L"mtl_translucency_mult_on", 82, false, 1093),
+        Combo(mtl_reflect_extrusion, L"mtl_reflect_extrusion", 73, kExtrusionStrongest, 1094, kExtrusionItems),
+        Float(mtl_reflect_anisotropy, L"mtl_reflect_anisotropy", 78, 0.0f, 0.0f, 1.0f, 1102, 1103, 0.1f),
+        Float(mtl_reflect_rotation, L"mtl_reflect_rotation", 79, 0.0f, 0.0f, 360.0f, 1101, 1104, 5.0f),
+        Map(mtl_reflect_anisotropy_map, L"mtl_reflect_anisotropy_map", 80, 11, 1105),
+        Map(mtl_reflect_rotation_map, L"mtl_reflect_rotation_map", 81, 12, 1106),
+    };
+}();
+
+// The table's row for a parameter id, or null.
+constexpr const ParamSpec* FindParamSpec(ParamID id) {
+    for (const ParamSpec& p : kParamTable) {
+        if (p.id == id) return &p;
+    }
+    return nullptr;
+}
