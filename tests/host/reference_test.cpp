@@ -117,10 +117,12 @@ TEST_F(ReferenceGraph, ATargetIsDeletedWhenItLosesItsLastReference) {
 
     Node* first = MakeNode("first");
     a->ReplaceReference(2, first);
-    a->ReplaceReference(2, MakeNode("second"));  // replacing drops the old target
+    Node* second = MakeNode("second");
+    a->ReplaceReference(2, second);  // replacing drops the old target
     EXPECT_EQ(log.back(), "deleted first");
     a->ReplaceReference(2, MakeNode("third"), FALSE);  // unless told to keep it
     EXPECT_EQ(log.back(), "deleted first");
+    second->DeleteMe();
     a->DeleteMe();
     b->DeleteMe();
 }
