@@ -1,0 +1,3 @@
+#include "host/rc/rcscript.h"
+#include <gtest/gtest.h>
+TEST(Rc, Smoke) {}
