@@ -30,7 +30,12 @@ std::string IntervalText(const Interval& i) {
                : t == TIME_PosInfinity ? std::string("+inf")
                                        : std::to_string(t);
     };
-    return "[" + end(i.Start()) + ", " + end(i.End()) + "]";
+    std::string text = "[";
+    text += end(i.Start());
+    text += ", ";
+    text += end(i.End());
+    text += "]";
+    return text;
 }
 
 }  // namespace

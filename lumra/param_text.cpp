@@ -43,14 +43,19 @@ bool ParseInt(const std::string& text, int* out) {
 
 std::string ItemText(ClassDesc* cd, StringResID id) {
     const MCHAR* s = cd ? cd->GetRsrcString(id) : nullptr;
-    return s ? ToUtf8(s) : "#" + std::to_string(id);
+    if (s) return ToUtf8(s);
+    std::string unknown = "#";
+    unknown += std::to_string(id);
+    return unknown;
 }
 
 std::string ChoiceList(ClassDesc* cd, const ParamDef& def) {
     std::string list;
     for (std::size_t k = 0; k < def.combo_items.size(); ++k) {
         if (k) list += ", ";
-        list += "\"" + ItemText(cd, def.combo_items[k]) + "\"";
+        list += '"';
+        list += ItemText(cd, def.combo_items[k]);
+        list += '"';
     }
     return list;
 }

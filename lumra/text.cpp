@@ -47,7 +47,10 @@ std::string HexWord(unsigned long value) {
 }
 
 std::string FormatFloat(float value) {
-    char buf[32];
-    auto result = std::to_chars(buf, buf + sizeof buf, value);
+    char buf[64];
+    const float magnitude = value < 0.0f ? -value : value;
+    const bool plain = magnitude == 0.0f || (magnitude >= 1e-4f && magnitude < 1e9f);
+    auto result = plain ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                        : std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, result.ptr);
 }

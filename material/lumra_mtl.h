@@ -6,6 +6,7 @@
 #include "material/map_slots.h"
 
 #include "iparamb2.h"
+#include "texmap.h"
 
 #define LUMRA_MTL_CLASS_ID Class_ID(0xA3F0E60D, 0x941BA693)
 

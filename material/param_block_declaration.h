@@ -48,25 +48,30 @@ constexpr auto RowItems() {
     }
 }
 
-template <std::size_t... I>
-constexpr auto AllRows(std::index_sequence<I...>) {
-    return std::tuple_cat(RowItems<I>()..., std::make_tuple(p_end));
+// Appends the items of rows I, I+1, ... to those already gathered, and finally
+// makes the one constructor call with all of them and the closing p_end.
+template <std::size_t I, class... Items>
+ParamBlockDesc2 DeclareFrom(ClassDesc2* classDesc, int refNo, int dialogId, int titleId,
+                            Items... items) {
+    if constexpr (I == kParamTable.size()) {
+        return ParamBlockDesc2(kLumraParamBlockId, L"parameters", 0, classDesc,
+                               P_AUTO_CONSTRUCT + P_AUTO_UI, refNo, dialogId, titleId, 0, 0,
+                               static_cast<ParamMap2UserDlgProc*>(nullptr), items..., p_end);
+    } else {
+        return std::apply(
+            [&](auto... row) {
+                return DeclareFrom<I + 1>(classDesc, refNo, dialogId, titleId, items..., row...);
+            },
+            RowItems<I>());
+    }
 }
 
 }  // namespace param_declaration
 
 // Constructs the block descriptor "parameters" (block id 0, automatically built as
-// reference 13 and shown through dialog 82 titled by string 4) and registers it
-// with classDesc.
+// reference refNo and shown through dialog dialogId titled by string titleId) and
+// registers it with classDesc.
 inline ParamBlockDesc2 DeclareLumraParamBlock(ClassDesc2* classDesc, int refNo, int dialogId,
                                               int titleId) {
-    constexpr auto items =
-        param_declaration::AllRows(std::make_index_sequence<kParamTable.size()>{});
-    return std::apply(
-        [&](auto... item) {
-            return ParamBlockDesc2(kLumraParamBlockId, L"parameters", 0, classDesc,
-                                   P_AUTO_CONSTRUCT + P_AUTO_UI, refNo, dialogId, titleId, 0, 0,
-                                   static_cast<ParamMap2UserDlgProc*>(nullptr), item...);
-        },
-        items);
+    return param_declaration::DeclareFrom<0>(classDesc, refNo, dialogId, titleId);
 }

@@ -92,3 +92,6 @@
 #define _APS_NEXT_SYMED_VALUE 83
 #endif
 #endif
+
+// Dialog templates.
+#define IDD_LUMRA_PARAMS 82

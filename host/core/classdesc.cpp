@@ -1,5 +1,7 @@
 #include "iparamb2.h"
 
+#include "windows.h"
+
 #include <algorithm>
 #include <string>
 
@@ -91,4 +93,10 @@ void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd, ParamID id, int tabIndex) {
     invalidations_.push_back({pbd, id, tabIndex});
 }
 
-const MCHAR* ClassDesc::GetRsrcString(StringResID) { return nullptr; }  // MERGE-FIXME
+// One buffer for every class's lookups, as a module's own string table has.
+const MCHAR* ClassDesc::GetRsrcString(StringResID id) {
+    static MCHAR buffer[512];
+    HINSTANCE module = HInstance();
+    if (!module) return nullptr;
+    return LoadStringW(module, static_cast<UINT>(id), buffer, 512) ? buffer : nullptr;
+}
