@@ -212,7 +212,12 @@ std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef&
             if (!map) return "none";
             MSTR className;
             map->GetClassName(className);
-            return "\"" + ToUtf8(map->GetName().str()) + "\" (" + ToUtf8(className.str()) + ")";
+            std::string text = "\"";
+            text += ToUtf8(map->GetName().str());
+            text += "\" (";
+            text += ToUtf8(className.str());
+            text += ")";
+            return text;
         }
         default:
             return "?";
