@@ -1,0 +1,150 @@
+// The lumra command line, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Result RunLumra(const std::string& args) {
+    const auto errFile = std::filesystem::temp_directory_path() /
+                         ("lumra_cli_err_" + std::to_string(::getpid()));
+    const std::string command = std::string("'") + LUMRA_EXE + "' " + args + " 2>'" +
+                                errFile.string() + "'";
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+    const int status = pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = ReadFile(errFile);
+    std::filesystem::remove(errFile);
+    return r;
+}
+
+// The line of `show` output that lists a parameter (after its id) or a cached
+// member (first).
+std::string ParamLine(const std::string& out, const std::string& name) {
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string id, n;
+        words >> id >> n;
+        if (n == name || id == name) return line;
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(LumraCli, ClassesListsTheMaterial) {
+    const Result r = RunLumra("classes");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("class LumraMtl"), std::string::npos);
+    EXPECT_NE(r.out.find("(0xA3F0E60D, 0x941BA693)"), std::string::npos);
+    EXPECT_NE(r.out.find("0x00000C00 (material)"), std::string::npos);
+    EXPECT_NE(r.out.find("category          Material editor"), std::string::npos);
+    EXPECT_NE(r.out.find("browser category  Materials\\Lumra"), std::string::npos);
+    EXPECT_NE(r.out.find("Lumra renderer material editor"), std::string::npos);
+}
+
+TEST(LumraCli, ShowListsEveryParameterInDeclarationOrderThenTheCache) {
+    const Result r = RunLumra("show");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("68 parameters"), std::string::npos);
+    // Declaration order: id 65 comes sixth, 32 and 33 before 31.
+    EXPECT_LT(r.out.find("mtl_diffuse_mult "), r.out.find("mtl_roughness_mult"));
+    EXPECT_LT(r.out.find("mtl_roughness_mult"), r.out.find("mtl_specular_color"));
+    EXPECT_LT(r.out.find("mtl_transparency_cospower"), r.out.find("mtl_transparency_thin_on"));
+    EXPECT_NE(ParamLine(r.out, "mtl_diffuse_color").find("0.8,0.8,0.8"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_reflect_brdf").find("3 (GGX)"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_reflect_cospower").find("1 .. 1000000"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_refl_fresnel_on,").find("ReflectFresnelOn"), std::string::npos);
+    EXPECT_NE(r.out.find("cached values after Update"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "reflectIor").find("1.5"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "specularColor").find("legacy"), std::string::npos);
+}
+
+TEST(LumraCli, ShowAppliesSettingsAsAScriptWould) {
+    const Result r = RunLumra(
+        "show --set mtl_reflect_brdf=TRGGX --set mtl_fog_color=0.1,0.2,0.3 "
+        "--set mtl_emission_gi=false --set 'mtl_lock_specular,=0' --set mtl_reflect_extrusion=1 "
+        "--set mtl_refl_gloss=0.25");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(ParamLine(r.out, "mtl_reflect_brdf").find("4 (TRGGX)"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_fog_color").find("0.1,0.2,0.3"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_emission_gi").find("false"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_lock_specular,").find("false"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_reflect_extrusion").find("1 (luminance)"), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "reflectBrdf").find(" 4 "), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "reflGloss").find("0.25"), std::string::npos);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
+TEST(LumraCli, AValueOutsideTheRangeIsKeptWithinItWithAWarning) {
+    const Result r = RunLumra("show --set mtl_diffuse_mult=500 --set mtl_reflect_rotation=-20");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(ParamLine(r.out, "mtl_diffuse_mult").find(" 100 "), std::string::npos);
+    EXPECT_NE(ParamLine(r.out, "mtl_reflect_rotation").find(" 0 "), std::string::npos);
+    EXPECT_NE(r.err.find("warning: mtl_diffuse_mult: 500 is outside its range 0 .. 100; kept at 100"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("mtl_reflect_rotation"), std::string::npos);
+}
+
+TEST(LumraCli, BadSettingsFailClearly) {
+    struct Case {
+        const char* args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"show --set mtl_nothing=1", "unknown parameter 'mtl_nothing'"},
+        {"show --set mtl_diffuse_mult=lots", "mtl_diffuse_mult: 'lots' is not a number"},
+        {"show --set mtl_diffuse_mult=nan", "is not a number"},
+        {"show --set mtl_diffuse_color=1,2", "is not a colour r,g,b"},
+        {"show --set mtl_diffuse_color=1,2,3,4", "is not a colour r,g,b"},
+        {"show --set mtl_affect_shadow=maybe", "is not a switch"},
+        {"show --set mtl_reflect_brdf=Lambert", "is not one of \"Phong\", \"TorrSparr\""},
+        {"show --set mtl_reflect_brdf=5", "or an index from 0 to 4"},
+        {"show --set mtl_refl_gloss_or_cos=2", "is not 0 or 1"},
+        {"show --set mtl_diffuse_map=a.png", "is a map parameter"},
+        {"show --set =3", "is not of the form NAME=VALUE"},
+        {"show --set mtl_ior", "is not of the form NAME=VALUE"},
+        {"--plugins /no/such/folder show", "plug-in folder '/no/such/folder' does not exist"},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunLumra(c.args);
+        EXPECT_NE(r.exitCode, 0) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+    }
+}
+
+TEST(LumraCli, EveryCommandHasHelp) {
+    for (const char* args : {"--help", "classes --help", "show --help"}) {
+        const Result r = RunLumra(args);
+        EXPECT_EQ(r.exitCode, 0) << args;
+        EXPECT_NE(r.out.find("Usage"), std::string::npos) << args;
+    }
+    EXPECT_NE(RunLumra("show --help").out.find("--set"), std::string::npos);
+    EXPECT_NE(RunLumra("").exitCode, 0);
+}
