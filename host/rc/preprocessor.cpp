@@ -529,9 +529,9 @@ Token Preprocessor::Next() {
 
 Token Preprocessor::Fetch() {
     for (;;) {
-        if (!pending_.empty()) {
-            Token t = std::move(pending_.front());
-            pending_.pop_front();
+        if (!expansion_.empty()) {
+            Token t = std::move(expansion_.front());
+            expansion_.pop_front();
             return t;
         }
         if (frames_.empty()) {
@@ -558,7 +558,7 @@ Token Preprocessor::Fetch() {
             std::vector<std::string> active;
             Expand(t, out, active);
             // An empty expansion leaves nothing; the loop fetches on.
-            pending_.insert(pending_.end(), out.begin(), out.end());
+            expansion_.insert(expansion_.end(), out.begin(), out.end());
             continue;
         }
         return t;

@@ -95,7 +95,8 @@ private:
     std::vector<Frame> frames_;
     std::vector<Conditional> conditionals_;
     std::map<std::string, Macro> macros_;
-    std::deque<Token> pending_;
+    std::deque<Token> pending_;    // looked at, not yet taken
+    std::deque<Token> expansion_;  // the rest of a macro's replacement
     std::set<std::string> onceFiles_;
     std::vector<std::string> files_;
     Token eof_;
