@@ -549,7 +549,7 @@ Token Preprocessor::Fetch() {
             continue;
         }
         if (t.IsPunct("#") && t.startsLine) {
-            Directive(t);
+            Directive();
             continue;
         }
         if (Skipping() || frame.directivesOnly) continue;
@@ -600,7 +600,7 @@ std::vector<Token> Preprocessor::RestOfLine() {
     return tokens;
 }
 
-void Preprocessor::Directive(const Token& hash) {
+void Preprocessor::Directive() {
     Lexer& lexer = *frames_.back().lexer;
     const std::string errorText = lexer.LineText();
     lexer.lenient = true;  // names and arguments are checked below, where they matter
@@ -691,7 +691,6 @@ void Preprocessor::Directive(const Token& hash) {
     } else {
         throw Error(where, "unknown directive #" + d);
     }
-    (void)hash;
 }
 
 void Preprocessor::Define(const std::vector<Token>& args, const Location& where) {

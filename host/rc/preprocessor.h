@@ -83,7 +83,7 @@ private:
 
     Token Fetch();
     bool Skipping() const;
-    void Directive(const Token& hash);
+    void Directive();
     std::vector<Token> RestOfLine();
     void Include(const Token& directive, const std::vector<Token>& args);
     void Define(const std::vector<Token>& args, const Location& where);

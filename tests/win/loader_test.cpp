@@ -181,13 +181,14 @@ TEST_F(Loader, ALibraryWithoutStartupCodeLoadsWithoutEntryRoutineOrStrings) {
 
 using LoaderDeathTest = Loader;
 
-TEST_F(LoaderDeathTest, ModulesStillLoadedAtExitAreDetached) {
+TEST_F(LoaderDeathTest, ModulesStillLoadedAtExitAreDetachedBeforeTheirStaticObjectsGo) {
     EXPECT_EXIT(
         {
+            TheModuleLog().traceToStderr = true;
             if (!LoadLibraryW(kModulePath.c_str())) std::_Exit(3);
             std::exit(0);
         },
-        testing::ExitedWithCode(0), "detach at exit");
+        testing::ExitedWithCode(0), "attach\ndetach at exit\nstatic exit\n");
 }
 
 }  // namespace

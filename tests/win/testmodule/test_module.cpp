@@ -8,9 +8,15 @@
 
 namespace {
 
+void Record(const char* event) {
+    ModuleLog& log = TheModuleLog();
+    log.events.push_back(event);
+    if (log.traceToStderr) std::fprintf(stderr, "%s\n", event);
+}
+
 struct StaticObject {
-    StaticObject() { TheModuleLog().events.push_back("static init"); }
-    ~StaticObject() { TheModuleLog().events.push_back("static exit"); }
+    StaticObject() { Record("static init"); }
+    ~StaticObject() { Record("static exit"); }
 };
 StaticObject staticObject;
 
@@ -22,19 +28,17 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     ModuleLog& log = TheModuleLog();
     switch (reason) {
         case DLL_PROCESS_ATTACH:
-            log.events.push_back("attach");
+            Record("attach");
             log.attachInstance = instance;
             moduleInstance = instance;
             DisableThreadLibraryCalls(instance);
             if (log.refuseAttach) return FALSE;
             break;
         case DLL_PROCESS_DETACH:
-            log.events.push_back("detach");
-            // Seen by a test that ends its process with the module still loaded.
-            if (reserved) std::fputs("detach at exit\n", stderr);
+            Record(reserved ? "detach at exit" : "detach");
             break;
         default:
-            log.events.push_back("thread call");
+            Record("thread call");
             break;
     }
     return TRUE;
