@@ -19,10 +19,10 @@ enum class TokenKind { Identifier, Number, String, Punct, EndOfLine, EndOfFile }
 
 struct Token {
     TokenKind kind = TokenKind::EndOfFile;
-    std::string text;       // spelling (identifiers, punctuators, numbers)
+    std::string text;  // spelling (identifiers, punctuators, numbers)
     std::int64_t number = 0;
-    std::u32string value;   // decoded text of a string
-    bool wide = false;      // L"..."
+    std::u32string value;  // decoded text of a string
+    bool wide = false;     // L"..."
     bool spaceBefore = false;
     bool startsLine = false;
     Location where;
@@ -75,8 +75,8 @@ private:
         std::size_t conditionalDepth = 0;
     };
     struct Conditional {
-        bool active = false;      // this branch's lines are read
-        bool taken = false;       // some branch of the group has been taken
+        bool active = false;  // this branch's lines are read
+        bool taken = false;   // some branch of the group has been taken
         bool sawElse = false;
         Location where;
     };

@@ -148,7 +148,7 @@ void SetLoaderFailure(DWORD error, std::string message) {
 }
 
 DWORD ClassifyDlopenFailure(const std::string& path, const std::string& message) {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return ERROR_MOD_NOT_FOUND;
     if (message.find("undefined symbol") != std::string::npos) return ERROR_PROC_NOT_FOUND;
     if (message.find("cannot open shared object file") != std::string::npos)
@@ -207,8 +207,11 @@ std::wstring Utf8ToWide(const std::string& text) {
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2
-                                          : (lead >> 3) == 0x1E ? 3 : -1;
+        const int extra = lead < 0x80           ? 0
+                          : (lead >> 5) == 0x6  ? 1
+                          : (lead >> 4) == 0xE  ? 2
+                          : (lead >> 3) == 0x1E ? 3
+                                                : -1;
         std::uint32_t c = lead & (0x7Fu >> (extra > 0 ? extra + 1 : 0));
         bool valid = extra >= 0 && i + static_cast<size_t>(extra) < text.size();
         for (int k = 1; valid && k <= extra; ++k) {

@@ -143,7 +143,9 @@ TEST_F(Loader, StringsOfTheModuleThroughItsHandle) {
     EXPECT_EQ(LoadStringW(module, IDS_GREETING, buffer, 64), 21);
     EXPECT_EQ(std::wstring(buffer), L"Hello from the module");
     EXPECT_EQ(LoadStringW(module, IDS_SMILE, buffer, 64), 21);
-    EXPECT_EQ(std::wstring(buffer), L"\u263A" L"abc \"quoted\" \\ Gr\u00fc\u00dfe");
+    EXPECT_EQ(std::wstring(buffer),
+              L"\u263A"
+              L"abc \"quoted\" \\ Gr\u00fc\u00dfe");
 
     // A string with a NUL inside keeps its full length.
     const WCHAR* text = nullptr;

@@ -67,9 +67,9 @@ TEST(RcStrings, EscapesAsTheResourceCompilerReadsThem) {
         "  1 \"Say \"\"hi\"\" and \\\"bye\\\"\"\n"
         "  2 \"a\\tb\\nc\\rd\\\\e\"\n"
         "  3 \"line one\\012line two\"\n"
-        "  4 \"\\x41\\x4a2\"\n"          // narrow hex takes two digits
-        "  5 L\"\\x263A\\x00e9x\"\n"      // wide hex takes four
-        "  6 \"keep \\q and \\x\"\n"      // unknown escapes keep their backslash
+        "  4 \"\\x41\\x4a2\"\n"       // narrow hex takes two digits
+        "  5 L\"\\x263A\\x00e9x\"\n"  // wide hex takes four
+        "  6 \"keep \\q and \\x\"\n"  // unknown escapes keep their backslash
         "  7 \"joined\" \" text\"\n"
         "  8 \"a\\0b\"\n"
         "END\n");
@@ -86,7 +86,8 @@ TEST(RcStrings, EscapesAsTheResourceCompilerReadsThem) {
 TEST(RcStrings, SourceTextFollowsTheCodePage) {
     // UTF-8 by default; 1252 maps its own upper half (0x80 is the euro sign).
     const auto s = ReadScript(
-        "STRINGTABLE { 1 \"Gr\xC3\xBC\xC3\x9F" "e\" }\n"
+        "STRINGTABLE { 1 \"Gr\xC3\xBC\xC3\x9F"
+        "e\" }\n"
         "#pragma code_page(1252)\n"
         "STRINGTABLE { 2 \"\x80 \xE9\" }\n");
     EXPECT_EQ(Text(s, 1), U"Gr\u00fc\u00dfe");
@@ -253,13 +254,13 @@ TEST(RcTool, ReportsAFaultWithItsLineAndFails) {
     const std::string log = dir + "lumra_rc_fault.log";
     std::remove(output.c_str());
     std::ofstream(script) << "STRINGTABLE\nBEGIN\n  1 \"one\"\n  1 \"again\"\nEND\n";
-    const std::string command = std::string(LUMRA_RC_PATH) + " -o " + output + " " + script +
-                                " 2> " + log;
+    const std::string command =
+        std::string(LUMRA_RC_PATH) + " -o " + output + " " + script + " 2> " + log;
     const int status = std::system(command.c_str());
     EXPECT_NE(status, 0);
     std::stringstream message;
     message << std::ifstream(log).rdbuf();
-    EXPECT_EQ(message.str(), script + ":4: error: duplicate string id 1 (first defined at " +
-                                 script + ":3)\n");
+    EXPECT_EQ(message.str(),
+              script + ":4: error: duplicate string id 1 (first defined at " + script + ":3)\n");
     EXPECT_FALSE(std::ifstream(output).good());  // no output from a failed run
 }

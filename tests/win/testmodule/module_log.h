@@ -10,8 +10,8 @@
 struct ModuleLog {
     std::vector<std::string> events;
     HINSTANCE attachInstance = nullptr;
-    bool refuseAttach = false;  // the next DLL_PROCESS_ATTACH returns FALSE
-    bool traceToStderr = false; // also print events, for a process that ends loaded
+    bool refuseAttach = false;   // the next DLL_PROCESS_ATTACH returns FALSE
+    bool traceToStderr = false;  // also print events, for a process that ends loaded
 };
 
 __attribute__((visibility("default"))) ModuleLog& TheModuleLog();
