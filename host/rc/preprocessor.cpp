@@ -224,16 +224,27 @@ private:
             base = 16, start = 2;
         else if (digits.size() > 1 && digits[0] == '0')
             base = 8, start = 1;
-        if (start == digits.size()) throw Error(t.where, "invalid number '" + t.text + "'");
+        // A malformed number is reported where it is used, so that C code in a header,
+        // which only the compiler reads, does not stop the script.
+        if (start == digits.size()) {
+            t.fault = "invalid number '" + t.text + "'";
+            return t;
+        }
         std::uint64_t value = 0;
         for (std::size_t i = start; i < digits.size(); ++i) {
             const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(digits[i])));
             int v = std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
                     : (d >= 'a' && d <= 'f')                    ? d - 'a' + 10
                                                                 : 99;
-            if (v >= base) throw Error(t.where, "invalid number '" + t.text + "'");
+            if (v >= base) {
+                t.fault = "invalid number '" + t.text + "'";
+                return t;
+            }
             value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(v);
-            if (value > 0xFFFFFFFFull) throw Error(t.where, "number '" + t.text + "' is too large");
+            if (value > 0xFFFFFFFFull) {
+                t.fault = "number '" + t.text + "' is larger than 32 bits";
+                return t;
+            }
         }
         t.number = static_cast<std::int64_t>(value);
         return t;
@@ -471,7 +482,10 @@ private:
             Expect(")");
             return v;
         }
-        if (t.kind == TokenKind::Number) return t.number;
+        if (t.kind == TokenKind::Number) {
+            if (!t.fault.empty()) throw Error(t.where, t.fault);
+            return t.number;
+        }
         if (t.kind == TokenKind::Identifier) {
             if (unknown_ == UnknownNames::AreZero) return 0;
             throw Error(t.where, "'" + t.text + "' is not defined");

@@ -23,6 +23,7 @@ struct Token {
     std::int64_t number = 0;
     std::u32string value;  // decoded text of a string
     bool wide = false;     // L"..."
+    std::string fault;     // why a number is malformed, reported where it is used
     bool spaceBefore = false;
     bool startsLine = false;
     Location where;

@@ -115,7 +115,7 @@ TEST(RcPreprocessor, IdsFromTheIncludedHeaderAndExpressions) {
               "#define IDS_BASE 100\n"
               "#define IDS_NEXT (IDS_BASE + 1)\n"
               "#define IDS_HEX 0x20\n"
-              "int notForResources(void) { return 'x'; }\n"
+              "int notForResources(void) { return 'x' + 0x1FFFFFFFFLL; }\n"
               "#ifdef APSTUDIO_INVOKED\n"
               "#define _APS_NEXT_RESOURCE_VALUE 101\n"
               "#endif\n");
@@ -209,6 +209,8 @@ TEST(RcFaults, BrokenTextAndBlocks) {
     EXPECT_EQ(Fault("STRINGTABLE { 1 \"bad \xC3\x28\" }"), "/ui/m.rc:1: text is not valid UTF-8");
     EXPECT_EQ(Fault("1 DIALOGEX 0, 0, 10, 10\nBEGIN\n"), "/ui/m.rc:1: resource '1' has no END");
     EXPECT_EQ(Fault("STRINGTABLE { 0x1G \"x\" }"), "/ui/m.rc:1: invalid number '0x1G'");
+    EXPECT_EQ(Fault("#define IDS_BIG 0x100000000\nSTRINGTABLE\n{\n IDS_BIG \"x\" }"),
+              "/ui/m.rc:4: number '0x100000000' is larger than 32 bits");
 }
 
 TEST(RcFaults, PreprocessorDirectives) {
