@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,22 @@ TEST_F(Loader, ModuleFileNameIsTheLoadedPath) {
     EXPECT_EQ(GetModuleFileNameW(module, small, 5), 5u);
     EXPECT_EQ(std::wstring(small), kModulePath.substr(0, 4));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+TEST_F(Loader, APathOutsideAsciiLoadsAndIsReportedBack) {
+    const std::filesystem::path copy =
+        std::filesystem::path(testing::TempDir()) / u8"Gr\u00fc\u00dfe \u263A" / "module.dlt";
+    std::filesystem::create_directories(copy.parent_path());
+    std::filesystem::copy_file(WIN_TEST_MODULE_PATH, copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::wstring path = Wide(testing::TempDir()) + L"Gr\u00fc\u00dfe \u263A/module.dlt";
+    const HMODULE module = LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr) << winhost::LastLoaderMessage();
+    WCHAR buffer[4096];
+    const DWORD n = GetModuleFileNameW(module, buffer, 4096);
+    EXPECT_EQ(std::wstring(buffer, n), path);
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), module);
+    EXPECT_TRUE(FreeLibrary(module));
 }
 
 TEST_F(Loader, ALibraryWithoutStartupCodeLoadsWithoutEntryRoutineOrStrings) {

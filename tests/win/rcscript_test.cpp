@@ -154,6 +154,13 @@ TEST(RcPreprocessor, ConditionalBlocksAreChosenAndSkippedTextIsNotRead) {
         "#endif\n"
         "#ifndef RC_INVOKED\n"
         "this is C code\n"
+        "#endif\n"
+        "#if 0\n"
+        "#if 1\n"  // inside skipped text, no branch is read
+        "STRINGTABLE { 2 \"nested if\" }\n"
+        "#else\n"
+        "STRINGTABLE { 2 \"nested else\" }\n"
+        "#endif\n"
         "#endif\n");
     ASSERT_EQ(s.strings.size(), 1u);
     EXPECT_EQ(Text(s, 1), U"elif");
