@@ -66,7 +66,7 @@ std::u32string DecodeCodePage(const std::string& bytes, unsigned codePage, const
         for (char byte : bytes) {
             const auto b = static_cast<unsigned char>(byte);
             out += codePage == kWindowsLatin1 && b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80]
-                                                                      : char32_t(b);
+                                                                       : char32_t(b);
         }
         return out;
     }
@@ -75,10 +75,14 @@ std::u32string DecodeCodePage(const std::string& bytes, unsigned codePage, const
         int extra = 0;
         char32_t c = lead;
         char32_t minimum = 0;
-        if (lead >= 0xF0 && lead < 0xF5) extra = 3, c = lead & 0x07, minimum = 0x10000;
-        else if (lead >= 0xE0 && lead < 0xF0) extra = 2, c = lead & 0x0F, minimum = 0x800;
-        else if (lead >= 0xC2 && lead < 0xE0) extra = 1, c = lead & 0x1F, minimum = 0x80;
-        else if (lead >= 0x80) throw Error(where, "text is not valid UTF-8");
+        if (lead >= 0xF0 && lead < 0xF5)
+            extra = 3, c = lead & 0x07, minimum = 0x10000;
+        else if (lead >= 0xE0 && lead < 0xF0)
+            extra = 2, c = lead & 0x0F, minimum = 0x800;
+        else if (lead >= 0xC2 && lead < 0xE0)
+            extra = 1, c = lead & 0x1F, minimum = 0x80;
+        else if (lead >= 0x80)
+            throw Error(where, "text is not valid UTF-8");
         if (i + static_cast<std::size_t>(extra) >= bytes.size() + (extra ? 0 : 1))
             throw Error(where, "text is not valid UTF-8");
         for (int k = 1; k <= extra; ++k) {
@@ -176,7 +180,8 @@ public:
             t = Character(space);
         } else {
             t = Make(TokenKind::Punct, "", space);
-            static const char* const kTwo[] = {"||", "&&", "==", "!=", "<=", ">=", "<<", ">>", "##"};
+            static const char* const kTwo[] = {
+                "||", "&&", "==", "!=", "<=", ">=", "<<", ">>", "##"};
             for (const char* op : kTwo)
                 if (text_.compare(pos_, 2, op) == 0) t.text = op;
             if (t.text.empty()) t.text = std::string(1, c);
@@ -196,9 +201,7 @@ private:
     char At(std::size_t ahead) const {
         return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
     }
-    Location Here() const {
-        return {file_, pos_ < lines_.size() ? lines_[pos_] : endLine_};
-    }
+    Location Here() const { return {file_, pos_ < lines_.size() ? lines_[pos_] : endLine_}; }
     Token Make(TokenKind kind, std::string text, bool space) const {
         Token t;
         t.kind = kind;
@@ -221,16 +224,27 @@ private:
             base = 16, start = 2;
         else if (digits.size() > 1 && digits[0] == '0')
             base = 8, start = 1;
-        if (start == digits.size()) throw Error(t.where, "invalid number '" + t.text + "'");
+        // A malformed number is reported where it is used, so that C code in a header,
+        // which only the compiler reads, does not stop the script.
+        if (start == digits.size()) {
+            t.fault = "invalid number '" + t.text + "'";
+            return t;
+        }
         std::uint64_t value = 0;
         for (std::size_t i = start; i < digits.size(); ++i) {
             const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(digits[i])));
             int v = std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
-                    : (d >= 'a' && d <= 'f')                   ? d - 'a' + 10
-                                                               : 99;
-            if (v >= base) throw Error(t.where, "invalid number '" + t.text + "'");
+                    : (d >= 'a' && d <= 'f')                    ? d - 'a' + 10
+                                                                : 99;
+            if (v >= base) {
+                t.fault = "invalid number '" + t.text + "'";
+                return t;
+            }
             value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(v);
-            if (value > 0xFFFFFFFFull) throw Error(t.where, "number '" + t.text + "' is too large");
+            if (value > 0xFFFFFFFFull) {
+                t.fault = "number '" + t.text + "' is larger than 32 bits";
+                return t;
+            }
         }
         t.number = static_cast<std::int64_t>(value);
         return t;
@@ -245,8 +259,10 @@ private:
             if (c == '\\' && pos_ < text_.size()) c = text_[pos_++];
             value = (value << 8) | static_cast<unsigned char>(c);
         }
-        if (pos_ < text_.size() && text_[pos_] == '\'') ++pos_;
-        else if (!lenient) throw Error(t.where, "unterminated character constant");
+        if (pos_ < text_.size() && text_[pos_] == '\'')
+            ++pos_;
+        else if (!lenient)
+            throw Error(t.where, "unterminated character constant");
         t.number = value;
         return t;
     }
@@ -291,17 +307,48 @@ private:
             }
             const char e = text_[pos_];
             switch (e) {
-                case 'n': unit('\n'); ++pos_; continue;
-                case 'r': unit('\r'); ++pos_; continue;
-                case 't': unit('\t'); ++pos_; continue;
-                case 'a': unit('\a'); ++pos_; continue;
-                case 'b': unit('\b'); ++pos_; continue;
-                case 'f': unit('\f'); ++pos_; continue;
-                case 'v': unit('\v'); ++pos_; continue;
-                case '\\': unit('\\'); ++pos_; continue;
-                case '"': unit('"'); ++pos_; continue;
-                case '\'': unit('\''); ++pos_; continue;
-                default: break;
+                case 'n':
+                    unit('\n');
+                    ++pos_;
+                    continue;
+                case 'r':
+                    unit('\r');
+                    ++pos_;
+                    continue;
+                case 't':
+                    unit('\t');
+                    ++pos_;
+                    continue;
+                case 'a':
+                    unit('\a');
+                    ++pos_;
+                    continue;
+                case 'b':
+                    unit('\b');
+                    ++pos_;
+                    continue;
+                case 'f':
+                    unit('\f');
+                    ++pos_;
+                    continue;
+                case 'v':
+                    unit('\v');
+                    ++pos_;
+                    continue;
+                case '\\':
+                    unit('\\');
+                    ++pos_;
+                    continue;
+                case '"':
+                    unit('"');
+                    ++pos_;
+                    continue;
+                case '\'':
+                    unit('\'');
+                    ++pos_;
+                    continue;
+                default:
+                    break;
             }
             if (e == 'x' || e == 'X') {
                 const int maxDigits = wide ? 4 : 2;
@@ -310,8 +357,12 @@ private:
                 int digits = 0;
                 while (digits < maxDigits && i < text_.size() &&
                        std::isxdigit(static_cast<unsigned char>(text_[i]))) {
-                    const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[i])));
-                    value = value * 16 + static_cast<std::uint32_t>(std::isdigit(static_cast<unsigned char>(d)) ? d - '0' : d - 'a' + 10);
+                    const char d =
+                        static_cast<char>(std::tolower(static_cast<unsigned char>(text_[i])));
+                    value = value * 16 +
+                            static_cast<std::uint32_t>(std::isdigit(static_cast<unsigned char>(d))
+                                                           ? d - '0'
+                                                           : d - 'a' + 10);
                     ++digits;
                     ++i;
                 }
@@ -326,7 +377,8 @@ private:
             if (e >= '0' && e <= '7') {
                 std::uint32_t value = 0;
                 int digits = 0;
-                while (digits < 3 && pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '7') {
+                while (digits < 3 && pos_ < text_.size() && text_[pos_] >= '0' &&
+                       text_[pos_] <= '7') {
                     value = value * 8 + static_cast<std::uint32_t>(text_[pos_++] - '0');
                     ++digits;
                 }
@@ -354,7 +406,8 @@ namespace {
 
 class ExpressionReader {
 public:
-    ExpressionReader(TokenSource& tokens, UnknownNames unknown) : tokens_(tokens), unknown_(unknown) {}
+    ExpressionReader(TokenSource& tokens, UnknownNames unknown)
+        : tokens_(tokens), unknown_(unknown) {}
 
     std::int64_t Conditional() {
         const std::int64_t condition = Binary(1);
@@ -370,9 +423,9 @@ private:
     static int Precedence(const Token& t) {
         if (t.kind != TokenKind::Punct) return 0;
         static const std::map<std::string, int> kLevels = {
-            {"||", 1}, {"&&", 2}, {"|", 3},  {"^", 4},  {"&", 5},  {"==", 6}, {"!=", 6},
-            {"<", 7},  {">", 7},  {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8}, {"+", 9},
-            {"-", 9},  {"*", 10}, {"/", 10}, {"%", 10}};
+            {"||", 1}, {"&&", 2}, {"|", 3}, {"^", 4},  {"&", 5},  {"==", 6},
+            {"!=", 6}, {"<", 7},  {">", 7}, {"<=", 7}, {">=", 7}, {"<<", 8},
+            {">>", 8}, {"+", 9},  {"-", 9}, {"*", 10}, {"/", 10}, {"%", 10}};
         const auto it = kLevels.find(t.text);
         return it == kLevels.end() ? 0 : it->second;
     }
@@ -419,7 +472,8 @@ private:
 
     std::int64_t Unary() {
         const Token t = tokens_.Next();
-        if (t.IsPunct("-")) return static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(Unary()));
+        if (t.IsPunct("-"))
+            return static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(Unary()));
         if (t.IsPunct("+")) return Unary();
         if (t.IsPunct("~")) return ~Unary();
         if (t.IsPunct("!")) return !Unary();
@@ -428,7 +482,10 @@ private:
             Expect(")");
             return v;
         }
-        if (t.kind == TokenKind::Number) return t.number;
+        if (t.kind == TokenKind::Number) {
+            if (!t.fault.empty()) throw Error(t.where, t.fault);
+            return t.number;
+        }
         if (t.kind == TokenKind::Identifier) {
             if (unknown_ == UnknownNames::AreZero) return 0;
             throw Error(t.where, "'" + t.text + "' is not defined");
@@ -438,15 +495,20 @@ private:
 
     void Expect(const char* punct) {
         const Token t = tokens_.Next();
-        if (!t.IsPunct(punct)) throw Error(t.where, std::string("expected '") + punct + "'" + Describe(t));
+        if (!t.IsPunct(punct))
+            throw Error(t.where, std::string("expected '") + punct + "'" + Describe(t));
     }
 
     static std::string Describe(const Token& t) {
         switch (t.kind) {
-            case TokenKind::EndOfFile: return " at the end of the file";
-            case TokenKind::EndOfLine: return " at the end of the line";
-            case TokenKind::String: return ", found a string";
-            default: return ", found '" + t.text + "'";
+            case TokenKind::EndOfFile:
+                return " at the end of the file";
+            case TokenKind::EndOfLine:
+                return " at the end of the line";
+            case TokenKind::String:
+                return ", found a string";
+            default:
+                return ", found '" + t.text + "'";
         }
     }
 
@@ -529,9 +591,9 @@ Token Preprocessor::Next() {
 
 Token Preprocessor::Fetch() {
     for (;;) {
-        if (!pending_.empty()) {
-            Token t = std::move(pending_.front());
-            pending_.pop_front();
+        if (!expansion_.empty()) {
+            Token t = std::move(expansion_.front());
+            expansion_.pop_front();
             return t;
         }
         if (frames_.empty()) {
@@ -549,7 +611,7 @@ Token Preprocessor::Fetch() {
             continue;
         }
         if (t.IsPunct("#") && t.startsLine) {
-            Directive(t);
+            Directive();
             continue;
         }
         if (Skipping() || frame.directivesOnly) continue;
@@ -558,7 +620,7 @@ Token Preprocessor::Fetch() {
             std::vector<std::string> active;
             Expand(t, out, active);
             // An empty expansion leaves nothing; the loop fetches on.
-            pending_.insert(pending_.end(), out.begin(), out.end());
+            expansion_.insert(expansion_.end(), out.begin(), out.end());
             continue;
         }
         return t;
@@ -589,8 +651,8 @@ std::vector<Token> Preprocessor::RestOfLine() {
     lexer.directiveMode = true;
     std::vector<Token> tokens;
     try {
-        for (Token t = lexer.Next(); t.kind != TokenKind::EndOfLine && t.kind != TokenKind::EndOfFile;
-             t = lexer.Next())
+        for (Token t = lexer.Next();
+             t.kind != TokenKind::EndOfLine && t.kind != TokenKind::EndOfFile; t = lexer.Next())
             tokens.push_back(t);
     } catch (...) {
         lexer.directiveMode = false;
@@ -600,7 +662,7 @@ std::vector<Token> Preprocessor::RestOfLine() {
     return tokens;
 }
 
-void Preprocessor::Directive(const Token& hash) {
+void Preprocessor::Directive() {
     Lexer& lexer = *frames_.back().lexer;
     const std::string errorText = lexer.LineText();
     lexer.lenient = true;  // names and arguments are checked below, where they matter
@@ -671,7 +733,8 @@ void Preprocessor::Directive(const Token& hash) {
             if (args.size() < 4 || !args[1].IsPunct("(") || !args[3].IsPunct(")"))
                 throw Error(where, "expected #pragma code_page(number)");
             unsigned page = kUtf8;
-            if (args[2].kind == TokenKind::Number) page = static_cast<unsigned>(args[2].number);
+            if (args[2].kind == TokenKind::Number)
+                page = static_cast<unsigned>(args[2].number);
             else if (!args[2].IsWord("DEFAULT"))
                 throw Error(where, "expected a code page number");
             if (!IsSupportedCodePage(page))
@@ -691,7 +754,6 @@ void Preprocessor::Directive(const Token& hash) {
     } else {
         throw Error(where, "unknown directive #" + d);
     }
-    (void)hash;
 }
 
 void Preprocessor::Define(const std::vector<Token>& args, const Location& where) {
@@ -712,9 +774,10 @@ void Preprocessor::Define(const std::vector<Token>& args, const Location& where)
     const auto old = macros_.find(name);
     if (old != macros_.end()) {
         auto same = [](const std::vector<Token>& a, const std::vector<Token>& b) {
-            return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Token& x, const Token& y) {
-                return x.kind == y.kind && x.text == y.text && x.value == y.value;
-            });
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                              [](const Token& x, const Token& y) {
+                                  return x.kind == y.kind && x.text == y.text && x.value == y.value;
+                              });
         };
         if (old->second.functionLike != m.functionLike || !same(old->second.body, m.body))
             throw Error(where, "macro '" + name + "' redefined differently (first defined at " +
@@ -768,7 +831,8 @@ std::optional<std::string> Preprocessor::Resolve(const std::string& name, bool q
         }
     }
     for (const std::string& dir : options_.includeDirs) {
-        const std::string candidate = dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
+        const std::string candidate =
+            dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
         if (exists(candidate)) return candidate;
     }
     return std::nullopt;
@@ -789,7 +853,8 @@ void Preprocessor::Include(const Token& directive, const std::vector<Token>& arg
     }
     std::replace(name.begin(), name.end(), '\\', '/');
     if (frames_.size() >= kMaxIncludeDepth)
-        throw Error(directive.where, "#include nested too deeply (does '" + name + "' include itself?)");
+        throw Error(directive.where,
+                    "#include nested too deeply (does '" + name + "' include itself?)");
     const auto path = Resolve(name, quoted);
     if (!path) throw Error(directive.where, "cannot open include file '" + name + "'");
     if (onceFiles_.count(*path)) return;

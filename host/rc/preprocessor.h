@@ -19,10 +19,11 @@ enum class TokenKind { Identifier, Number, String, Punct, EndOfLine, EndOfFile }
 
 struct Token {
     TokenKind kind = TokenKind::EndOfFile;
-    std::string text;       // spelling (identifiers, punctuators, numbers)
+    std::string text;  // spelling (identifiers, punctuators, numbers)
     std::int64_t number = 0;
-    std::u32string value;   // decoded text of a string
-    bool wide = false;      // L"..."
+    std::u32string value;  // decoded text of a string
+    bool wide = false;     // L"..."
+    std::string fault;     // why a number is malformed, reported where it is used
     bool spaceBefore = false;
     bool startsLine = false;
     Location where;
@@ -75,15 +76,15 @@ private:
         std::size_t conditionalDepth = 0;
     };
     struct Conditional {
-        bool active = false;      // this branch's lines are read
-        bool taken = false;       // some branch of the group has been taken
+        bool active = false;  // this branch's lines are read
+        bool taken = false;   // some branch of the group has been taken
         bool sawElse = false;
         Location where;
     };
 
     Token Fetch();
     bool Skipping() const;
-    void Directive(const Token& hash);
+    void Directive();
     std::vector<Token> RestOfLine();
     void Include(const Token& directive, const std::vector<Token>& args);
     void Define(const std::vector<Token>& args, const Location& where);
@@ -95,7 +96,8 @@ private:
     std::vector<Frame> frames_;
     std::vector<Conditional> conditionals_;
     std::map<std::string, Macro> macros_;
-    std::deque<Token> pending_;
+    std::deque<Token> pending_;    // looked at, not yet taken
+    std::deque<Token> expansion_;  // the rest of a macro's replacement
     std::set<std::string> onceFiles_;
     std::vector<std::string> files_;
     Token eof_;

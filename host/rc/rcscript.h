@@ -27,8 +27,8 @@ public:
 };
 
 struct Options {
-    std::vector<std::string> includeDirs;         // searched for #include, in order
-    std::map<std::string, std::string> defines;   // as -D NAME=VALUE
+    std::vector<std::string> includeDirs;        // searched for #include, in order
+    std::map<std::string, std::string> defines;  // as -D NAME=VALUE
     // Reads a file; nullopt when it does not exist. Disk by default.
     std::function<std::optional<std::string>(const std::string& path)> readFile;
 };

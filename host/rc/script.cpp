@@ -13,9 +13,9 @@ namespace {
 constexpr std::size_t kMaxStringLength = 4097;  // the resource compiler's limit
 
 // Attributes that old scripts still write on resources and that mean nothing now.
-const std::set<std::string> kMemoryFlags = {"DISCARDABLE", "MOVEABLE", "FIXED", "PURE",
-                                            "IMPURE", "PRELOAD", "LOADONCALL", "SHARED",
-                                            "NONSHARED"};
+const std::set<std::string> kMemoryFlags = {"DISCARDABLE", "MOVEABLE", "FIXED",
+                                            "PURE",        "IMPURE",   "PRELOAD",
+                                            "LOADONCALL",  "SHARED",   "NONSHARED"};
 
 bool IsBegin(const Token& t) { return t.IsWord("BEGIN") || t.IsPunct("{"); }
 bool IsEnd(const Token& t) { return t.IsWord("END") || t.IsPunct("}"); }
@@ -95,7 +95,8 @@ private:
             entry.where = t.where;
             const std::int64_t id = EvaluateExpression(pp_, UnknownNames::AreErrors);
             if (id < 0 || id > 0xFFFF)
-                throw Error(entry.where, "string id " + std::to_string(id) + " is outside 0 to 65535");
+                throw Error(entry.where,
+                            "string id " + std::to_string(id) + " is outside 0 to 65535");
             entry.id = static_cast<std::uint16_t>(id);
             if (pp_.Peek().IsPunct(",")) pp_.Next();
             if (pp_.Peek().kind != TokenKind::String)
@@ -157,8 +158,10 @@ private:
             const Token t = pp_.Next();
             if (t.kind == TokenKind::EndOfFile)
                 throw Error(type.where, "resource '" + name.text + "' has no END");
-            if (IsBegin(t)) ++depth;
-            else if (IsEnd(t)) --depth;
+            if (IsBegin(t))
+                ++depth;
+            else if (IsEnd(t))
+                --depth;
         }
     }
 

@@ -66,10 +66,8 @@ WINBASEAPI BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 // With cchBufferMax 0, lpBuffer is taken as an LPWSTR* and receives a read-only
 // pointer to the text itself; the result is its length. 0 when the module or the
 // string is unknown or lpBuffer is null.
-WINUSERAPI int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer,
-                                  int cchBufferMax);
+WINUSERAPI int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
 
 #ifdef __cplusplus
 }
 #endif
-

@@ -10,8 +10,8 @@
 // Supplied by the module; both are optional, as with the Windows run-time, whose
 // default entry routine only reports success.
 extern "C" __attribute__((weak, visibility("hidden"))) BOOL WINAPI DllMain(HINSTANCE hinstDLL,
-                                                                         DWORD fdwReason,
-                                                                         LPVOID lpvReserved);
+                                                                           DWORD fdwReason,
+                                                                           LPVOID lpvReserved);
 extern "C" __attribute__((weak)) const winhost::ResourceData WINHOST_RESOURCE_SYMBOL;
 
 namespace {

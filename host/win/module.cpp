@@ -20,6 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+extern "C" int __cxa_atexit(void (*function)(void*), void* argument, void* dsoHandle);
+
 namespace winhost {
 
 namespace {
@@ -39,6 +41,7 @@ struct Module {
     bool attachFailed = false;
     bool threadCallsDisabled = false;
     int loadCount = 0;
+    std::uintptr_t serial = 0;  // this attach, for the exit handler
 };
 
 // The loader's state. Created on first use and never destroyed, so that modules
@@ -48,7 +51,7 @@ struct Registry {
     std::vector<Module> modules;
     int loadsInProgress = 0;
     std::vector<HMODULE> registeredDuringLoad;
-    bool exitHandlerInstalled = false;
+    std::uintptr_t lastSerial = 0;
 };
 
 Registry& TheRegistry() {
@@ -104,17 +107,18 @@ std::string AbsolutePath(const std::string& path) {
     return path;
 }
 
-// DLL_PROCESS_DETACH for every module still attached when the process ends, as
-// Windows does, with a non-null lpvReserved. Installed after the first attach, so it
-// runs before the static objects of the modules attached so far are destroyed.
-void DetachAllAtExit() {
+// DLL_PROCESS_DETACH for a module still attached when the process ends, as Windows
+// does, with a non-null lpvReserved. Registered after each attach, so that it runs
+// before the module's static objects (registered while it loaded) are destroyed.
+void DetachAtExit(void* serial) {
     Registry& r = TheRegistry();
     std::lock_guard guard(r.lock);
-    for (auto it = r.modules.rbegin(); it != r.modules.rend(); ++it) {
-        if (!it->attached) continue;
-        it->attached = false;
-        if (it->entry) it->entry(it->handle, DLL_PROCESS_DETACH, reinterpret_cast<LPVOID>(1));
-    }
+    const auto it = std::find_if(r.modules.begin(), r.modules.end(), [&](const Module& m) {
+        return m.serial == reinterpret_cast<std::uintptr_t>(serial);
+    });
+    if (it == r.modules.end() || !it->attached) return;
+    it->attached = false;
+    if (it->entry) it->entry(it->handle, DLL_PROCESS_DETACH, reinterpret_cast<LPVOID>(1));
 }
 
 // Runs the entry routine for DLL_PROCESS_ATTACH. The registry may grow while it
@@ -124,17 +128,17 @@ bool Attach(Registry& r, HMODULE handle) {
     if (!m) return false;
     if (m->attached) return true;
     const DllEntryProc entry = m->entry;
-    if (!r.exitHandlerInstalled) {
-        r.exitHandlerInstalled = true;
-        std::atexit(DetachAllAtExit);
-    }
     if (entry && !entry(handle, DLL_PROCESS_ATTACH, nullptr)) {
         // Windows tells the module it is going away before it unloads it.
         entry(handle, DLL_PROCESS_DETACH, nullptr);
         if ((m = Find(r, handle))) m->attachFailed = true;
         return false;
     }
-    if ((m = Find(r, handle))) m->attached = true;
+    if ((m = Find(r, handle))) {
+        m->attached = true;
+        m->serial = ++r.lastSerial;
+        __cxa_atexit(DetachAtExit, reinterpret_cast<void*>(m->serial), nullptr);
+    }
     return true;
 }
 
@@ -144,7 +148,7 @@ void SetLoaderFailure(DWORD error, std::string message) {
 }
 
 DWORD ClassifyDlopenFailure(const std::string& path, const std::string& message) {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return ERROR_MOD_NOT_FOUND;
     if (message.find("undefined symbol") != std::string::npos) return ERROR_PROC_NOT_FOUND;
     if (message.find("cannot open shared object file") != std::string::npos)
@@ -203,8 +207,11 @@ std::wstring Utf8ToWide(const std::string& text) {
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2
-                                          : (lead >> 3) == 0x1E ? 3 : -1;
+        const int extra = lead < 0x80           ? 0
+                          : (lead >> 5) == 0x6  ? 1
+                          : (lead >> 4) == 0xE  ? 2
+                          : (lead >> 3) == 0x1E ? 3
+                                                : -1;
         std::uint32_t c = lead & (0x7Fu >> (extra > 0 ? extra + 1 : 0));
         bool valid = extra >= 0 && i + static_cast<size_t>(extra) < text.size();
         for (int k = 1; valid && k <= extra; ++k) {

@@ -20,9 +20,9 @@ struct StringResource {
 };
 
 struct ResourceData {
-    unsigned version;                 // kResourceDataVersion
-    WORD language;                    // the script's LANGUAGE, as a Windows LANGID
-    const StringResource* strings;    // sorted by id, ids unique
+    unsigned version;               // kResourceDataVersion
+    WORD language;                  // the script's LANGUAGE, as a Windows LANGID
+    const StringResource* strings;  // sorted by id, ids unique
     std::size_t stringCount;
 };
 
@@ -31,5 +31,5 @@ struct ResourceData {
 // The name under which a module's generated resource source defines its data.
 #define WINHOST_RESOURCE_SYMBOL winhost_module_resources
 
-extern "C" __attribute__((visibility("hidden"))) const winhost::ResourceData
-    WINHOST_RESOURCE_SYMBOL;
+extern "C" __attribute__((visibility("hidden")))
+const winhost::ResourceData WINHOST_RESOURCE_SYMBOL;

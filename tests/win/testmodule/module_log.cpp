@@ -1,0 +1,6 @@
+#include "module_log.h"
+
+ModuleLog& TheModuleLog() {
+    static ModuleLog log;
+    return log;
+}
