@@ -5,65 +5,122 @@
 
 #include "material/param_table.h"
 
-#include <tuple>
+#include <array>
+#include <cstddef>
 #include <utility>
 
 namespace param_declaration {
 
-// The tagged items of row I, as the host reads them: id, internal name, type,
-// flags and label; then default, range and control binding (or, for a map, its
-// reference and sub-texture numbers and its button); then p_end.
-template <std::size_t I>
-constexpr auto RowItems() {
-    constexpr ParamSpec p = kParamTable[I];
-    const auto head = std::make_tuple(static_cast<int>(p.id), p.name, static_cast<int>(p.type),
-                                      p.flags, p.label);
-    if constexpr (p.control == ParamControl::MapButton) {
-        return std::tuple_cat(head, std::make_tuple(p_refno, p.slot, p_subtexno, p.slot, p_ui,
-                                                    TYPE_TEXMAPBUTTON, p.ctrl[0], p_end));
-    } else if constexpr (p.control == ParamControl::Spinner) {
-        return std::tuple_cat(
-            head, std::make_tuple(p_default, static_cast<double>(p.defFloat)),
-            std::make_tuple(p_range, static_cast<double>(p.low), static_cast<double>(p.high)),
-            std::make_tuple(p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, p.ctrl[0], p.ctrl[1],
-                            static_cast<double>(p.scale), p_end));
-    } else if constexpr (p.control == ParamControl::Swatch) {
-        return std::tuple_cat(head, std::make_tuple(p_default, p.defColor, p_ui,
-                                                    TYPE_COLORSWATCH, p.ctrl[0], p_end));
-    } else if constexpr (p.control == ParamControl::CheckBox) {
-        return std::tuple_cat(head, std::make_tuple(p_default, p.defInt, p_ui,
-                                                    TYPE_SINGLECHEKBOX, p.ctrl[0], p_end));
-    } else if constexpr (p.control == ParamControl::Radio) {
-        return std::tuple_cat(head, std::make_tuple(p_default, p.defInt, p_ui, TYPE_RADIO, 2,
-                                                    p.ctrl[0], p.ctrl[1], p_end));
-    } else {
-        // A combo box: its items' string ids, then the tooltip tag with the label.
-        const auto items = []<std::size_t... K>(std::index_sequence<K...>) {
-            return std::make_tuple(kParamTable[I].items[K]...);
-        }(std::make_index_sequence<static_cast<std::size_t>(p.itemCount)>{});
-        return std::tuple_cat(
-            head, std::make_tuple(p_default, p.defInt, p_ui, TYPE_INT_COMBOBOX, p.ctrl[0],
-                                  p.itemCount),
-            items, std::make_tuple(p_tooltip, p.label, p_end));
+// One item of the argument list, of the type the host reads it as.
+struct Item {
+    enum class Kind { Tag, Int, Double, Text, Colour };
+    Kind kind = Kind::Int;
+    unsigned int tag = 0;
+    int i = 0;
+    double d = 0.0;
+    const MCHAR* text = nullptr;
+    Color c = Color(0.0f, 0.0f, 0.0f);
+};
+
+// Writes the items of every row, in the host's grammar: id, internal name, type,
+// flags and label; then default, range and control binding (for a map, its
+// reference and sub-texture numbers and its button); then p_end. A last p_end
+// closes the list. Sink counts the items or stores them.
+template <class Sink>
+constexpr void WriteItems(Sink& out) {
+    for (const ParamSpec& p : kParamTable) {
+        out.Int(p.id);
+        out.Text(p.name);
+        out.Int(p.type);
+        out.Int(p.flags);
+        out.Int(p.label);
+        switch (p.control) {
+            case ParamControl::MapButton:
+                out.Tag(p_refno), out.Int(p.slot);
+                out.Tag(p_subtexno), out.Int(p.slot);
+                out.Tag(p_ui), out.Int(TYPE_TEXMAPBUTTON), out.Int(p.ctrl[0]);
+                break;
+            case ParamControl::Spinner:
+                out.Tag(p_default), out.Double(p.defFloat);
+                out.Tag(p_range), out.Double(p.low), out.Double(p.high);
+                out.Tag(p_ui), out.Int(TYPE_SPINNER), out.Int(EDITTYPE_FLOAT);
+                out.Int(p.ctrl[0]), out.Int(p.ctrl[1]), out.Double(p.scale);
+                break;
+            case ParamControl::Swatch:
+                out.Tag(p_default), out.Colour(p.defColor);
+                out.Tag(p_ui), out.Int(TYPE_COLORSWATCH), out.Int(p.ctrl[0]);
+                break;
+            case ParamControl::CheckBox:
+                out.Tag(p_default), out.Int(p.defInt);
+                out.Tag(p_ui), out.Int(TYPE_SINGLECHEKBOX), out.Int(p.ctrl[0]);
+                break;
+            case ParamControl::Radio:
+                out.Tag(p_default), out.Int(p.defInt);
+                out.Tag(p_ui), out.Int(TYPE_RADIO), out.Int(2), out.Int(p.ctrl[0]),
+                    out.Int(p.ctrl[1]);
+                break;
+            case ParamControl::Combo:
+                out.Tag(p_default), out.Int(p.defInt);
+                out.Tag(p_ui), out.Int(TYPE_INT_COMBOBOX), out.Int(p.ctrl[0]), out.Int(p.itemCount);
+                for (int k = 0; k < p.itemCount; ++k) out.Int(p.items[k]);
+                out.Tag(p_tooltip), out.Int(p.label);
+                break;
+        }
+        out.Tag(p_end);
     }
+    out.Tag(p_end);
 }
 
-// Appends the items of rows I, I+1, ... to those already gathered, and finally
-// makes the one constructor call with all of them and the closing p_end.
-template <std::size_t I, class... Items>
-ParamBlockDesc2 DeclareFrom(ClassDesc2* classDesc, int refNo, int dialogId, int titleId,
-                            Items... items) {
-    if constexpr (I == kParamTable.size()) {
-        return ParamBlockDesc2(kLumraParamBlockId, L"parameters", 0, classDesc,
-                               P_AUTO_CONSTRUCT + P_AUTO_UI, refNo, dialogId, titleId, 0, 0,
-                               static_cast<ParamMap2UserDlgProc*>(nullptr), items..., p_end);
-    } else {
-        return std::apply(
-            [&](auto... row) {
-                return DeclareFrom<I + 1>(classDesc, refNo, dialogId, titleId, items..., row...);
-            },
-            RowItems<I>());
-    }
+struct Counter {
+    std::size_t n = 0;
+    constexpr void Tag(unsigned int) { ++n; }
+    constexpr void Int(int) { ++n; }
+    constexpr void Double(double) { ++n; }
+    constexpr void Text(const MCHAR*) { ++n; }
+    constexpr void Colour(const Color&) { ++n; }
+};
+
+template <std::size_t N>
+struct Writer {
+    std::array<Item, N> items{};
+    std::size_t n = 0;
+    constexpr void Tag(unsigned int v) { items[n].kind = Item::Kind::Tag, items[n++].tag = v; }
+    constexpr void Int(int v) { items[n].kind = Item::Kind::Int, items[n++].i = v; }
+    constexpr void Double(double v) { items[n].kind = Item::Kind::Double, items[n++].d = v; }
+    constexpr void Text(const MCHAR* v) { items[n].kind = Item::Kind::Text, items[n++].text = v; }
+    constexpr void Colour(const Color& v) { items[n].kind = Item::Kind::Colour, items[n++].c = v; }
+};
+
+constexpr std::size_t CountItems() {
+    Counter counter;
+    WriteItems(counter);
+    return counter.n;
+}
+
+inline constexpr auto kItems = [] {
+    Writer<CountItems()> writer;
+    WriteItems(writer);
+    return writer.items;
+}();
+
+// Item K as an argument of its own type: a colour is passed as a Color, a float
+// as a double, as the host's declarations pass them.
+template <std::size_t K>
+constexpr auto Argument() {
+    constexpr Item item = kItems[K];
+    if constexpr (item.kind == Item::Kind::Tag) return item.tag;
+    else if constexpr (item.kind == Item::Kind::Int) return item.i;
+    else if constexpr (item.kind == Item::Kind::Double) return item.d;
+    else if constexpr (item.kind == Item::Kind::Text) return item.text;
+    else return item.c;
+}
+
+template <std::size_t... K>
+ParamBlockDesc2 Declare(ClassDesc2* classDesc, int refNo, int dialogId, int titleId,
+                        std::index_sequence<K...>) {
+    return ParamBlockDesc2(kLumraParamBlockId, L"parameters", 0, classDesc,
+                           P_AUTO_CONSTRUCT + P_AUTO_UI, refNo, dialogId, titleId, 0, 0,
+                           static_cast<ParamMap2UserDlgProc*>(nullptr), Argument<K>()...);
 }
 
 }  // namespace param_declaration
@@ -73,5 +130,6 @@ ParamBlockDesc2 DeclareFrom(ClassDesc2* classDesc, int refNo, int dialogId, int 
 // registers it with classDesc.
 inline ParamBlockDesc2 DeclareLumraParamBlock(ClassDesc2* classDesc, int refNo, int dialogId,
                                               int titleId) {
-    return param_declaration::DeclareFrom<0>(classDesc, refNo, dialogId, titleId);
+    return param_declaration::Declare(classDesc, refNo, dialogId, titleId,
+                                      std::make_index_sequence<param_declaration::kItems.size()>{});
 }
