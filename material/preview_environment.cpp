@@ -5,6 +5,11 @@ Texmap* previewEnvMap = nullptr;
 PreviewEnvironment::PreviewEnvironment()
     : texture(NewDefaultBitmapTex()), coordinates(texture ? texture->GetUVGen() : nullptr) {}
 
+PreviewEnvironment::~PreviewEnvironment() {
+    if (previewEnvMap == texture) previewEnvMap = nullptr;
+    if (texture) texture->DeleteMe();
+}
+
 void PreviewEnvironment::Configure() {
     if (!texture) return;
     if (coordinates) {

@@ -14,6 +14,11 @@ struct PreviewEnvironment {
     StdUVGen* coordinates;
 
     PreviewEnvironment();
+    // The module owns the texture for its whole life and lets it go only when it
+    // is unloaded.
+    ~PreviewEnvironment();
+    PreviewEnvironment(const PreviewEnvironment&) = delete;
+    PreviewEnvironment& operator=(const PreviewEnvironment&) = delete;
     // Points the texture at the environment image, sampled by direction, and
     // publishes it as previewEnvMap. The first material constructed calls it.
     void Configure();
