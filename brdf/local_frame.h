@@ -6,6 +6,9 @@
 // Host headers
 #include "point3.h"
 
+// Standard headers
+#include <cmath>
+
 // The tangent pair the shade driver builds around the normal: t perpendicular
 // to the normal and b = normal × t.
 struct TangentPair {
@@ -27,4 +30,13 @@ struct LocalFrame {
 // The frame that a unit axis alone determines: its first tangent lies in the
 // plane of the axis and whichever of world x or y it leans towards more, the
 // second is axis × first. Used wherever a lobe has no preferred azimuth.
-LocalFrame FrameAroundAxis(const Point3& axis);
+// Inline: every sampler builds one per call.
+inline LocalFrame FrameAroundAxis(const Point3& axis) {
+    // (−z, 0, x) / √(x² + z²) when |x| > |y|, else (0, z, −y) / √(y² + z²);
+    // picked rather than branched on, as shading normals vary freely.
+    const bool xMajor = std::abs(axis.x) > std::abs(axis.y);
+    const float kept = xMajor ? axis.x : axis.y;
+    const Point3 unscaled = xMajor ? Point3(-axis.z, 0.0f, axis.x) : Point3(0.0f, axis.z, -axis.y);
+    const Point3 first = unscaled / std::sqrt(kept * kept + axis.z * axis.z);
+    return LocalFrame{first, CrossProd(axis, first), axis};
+}

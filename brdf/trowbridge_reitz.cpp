@@ -62,18 +62,14 @@ void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& 
     const float D = std::sqrt(std::max(0.0f, B * B * tmp * tmp - (A * A - B * B) * tmp));
     const float x1 = B * tmp - D;
     const float x2 = B * tmp + D;
-    slopeX = (A < 0.0f || x2 > 1.0f / tanTheta) ? x1 : x2;
+    // Picks rather than branches throughout: u1 and u2 are random.
+    const bool lowerRoot = (A < 0.0f) | (x2 > 1.0f / tanTheta);
+    slopeX = lowerRoot ? x1 : x2;
 
     // slopeY from a rational fit of its conditional CDF, folded about u2 = 0.5.
-    float S;
-    float U;
-    if (u2 > 0.5f) {
-        S = 1.0f;
-        U = 2.0f * (u2 - 0.5f);
-    } else {
-        S = -1.0f;
-        U = 2.0f * (0.5f - u2);
-    }
+    const bool upperHalf = u2 > 0.5f;
+    const float S = upperHalf ? 1.0f : -1.0f;
+    const float U = upperHalf ? 2.0f * (u2 - 0.5f) : 2.0f * (0.5f - u2);
     const float z = U * (U * (U * 0.27385f - 0.73369f) + 0.46341f) /
                     (U * (U * (U * 0.093073f + 0.30942f) - 1.0f) + 0.597999f);
     slopeY = S * z * std::sqrt(1.0f + slopeX * slopeX);

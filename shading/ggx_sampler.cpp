@@ -11,7 +11,11 @@
 #include <algorithm>
 #include <cmath>
 
-Point3 GgxSampleVisibleNormal(const Point3& wo, float alpha, float u1, float u2) {
+namespace {
+
+// Kept inline so that the environment sampler's frame and view work can
+// overlap with the draw.
+inline Point3 DrawGgxVisibleNormal(const Point3& wo, float alpha, float u1, float u2) {
     // View stretched to unit roughness.
     const Point3 Vh = Normalize(Point3(alpha * wo.x, alpha * wo.y, wo.z));
     // Disc basis around the stretched view.
@@ -22,21 +26,25 @@ Point3 GgxSampleVisibleNormal(const Point3& wo, float alpha, float u1, float u2)
     // the rest the half disc foreshortened by Vh.z.
     const float a = 1.0f / (1.0f + Vh.z);
     const float r = std::sqrt(u1);
-    float phi;
-    float s;
-    if (u2 < a) {
-        phi = u2 * (1.0f + Vh.z) * 3.1415927f;
-        s = 1.0f;
-    } else {
-        phi = ((u2 - a) / (1.0f - a) + 1.0f) * 3.1415927f;
-        s = Vh.z;
-    }
+    // Both halves are formed and one is picked: u2 is random, so a branch on
+    // it would be mispredicted half the time.
+    const bool fullHalf = u2 < a;
+    const float phiFull = u2 * (1.0f + Vh.z) * 3.1415927f;
+    const float phiProjected = ((u2 - a) / (1.0f - a) + 1.0f) * 3.1415927f;
+    const float phi = fullHalf ? phiFull : phiProjected;
+    const float s = fullHalf ? 1.0f : Vh.z;
     const float P1 = r * std::cos(phi);
     const float P2 = r * std::sin(phi) * s;
 
     // Disc point lifted onto the hemisphere around Vh, then unstretched.
     const Point3 h = P1 * T1 + P2 * T2 + std::sqrt(std::max(0.0f, 1.0f - P1 * P1 - P2 * P2)) * Vh;
     return Normalize(Point3(alpha * h.x, alpha * h.y, std::max(0.0f, h.z)));
+}
+
+}  // namespace
+
+Point3 GgxSampleVisibleNormal(const Point3& wo, float alpha, float u1, float u2) {
+    return DrawGgxVisibleNormal(wo, alpha, u1, u2);
 }
 
 void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g, Texmap* env, const Point3& N) {
@@ -46,7 +54,7 @@ void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g,
     const Point3 V = sc.OrigView();
     const Point3 wo = frame.ToLocal(-V);
 
-    const Point3 m = GgxSampleVisibleNormal(wo, alpha, u.x, u.y);
+    const Point3 m = DrawGgxVisibleNormal(wo, alpha, u.x, u.y);
     // View reflected about the microfacet normal, back in shading space.
     const Point3 wl = 2.0f * (wo % m) * m - wo;
     const Point3 w = Normalize(frame.ToWorld(wl));
