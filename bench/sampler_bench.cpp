@@ -1,5 +1,7 @@
 // Time per call of the microfacet distributions and of every environment
-// sampler, with a constant environment, over varied views and random pairs.
+// sampler, with a constant environment. As in the preview's progressive loop,
+// a view (one pixel) is kept for 32 calls while the random pair changes on
+// every call; the distributions see a new direction on every call.
 
 // Project headers
 #include "brdf/beckmann.h"
@@ -94,10 +96,11 @@ template <Point3 (*Sampler)(const Point3&, float, float, float, float)>
 void BM_VisibleNormal(benchmark::State& state) {
     const Inputs& in = SharedInputs();
     const float alphaY = state.range(0) ? 0.08f : 0.3f;
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(Sampler(in.local[i], 0.3f, alphaY, in.u[i].x, in.u[i].y));
-        i = (i + 1) & (kInputs - 1);
+        const Point2& u = in.u[i & (kInputs - 1)];
+        benchmark::DoNotOptimize(Sampler(in.local[(i >> 5) & (kInputs - 1)], 0.3f, alphaY, u.x, u.y));
+        ++i;
     }
 }
 BENCHMARK(BM_VisibleNormal<BeckmannSampleVisibleNormal>)->Name("BeckmannSampleVisibleNormal")->ArgName("aniso")->DenseRange(0, 1);
@@ -105,10 +108,11 @@ BENCHMARK(BM_VisibleNormal<TrowbridgeReitzSampleVisibleNormal>)->Name("Trowbridg
 
 void BM_GgxSampleVisibleNormal(benchmark::State& state) {
     const Inputs& in = SharedInputs();
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(GgxSampleVisibleNormal(in.local[i], 0.3f, in.u[i].x, in.u[i].y));
-        i = (i + 1) & (kInputs - 1);
+        const Point2& u = in.u[i & (kInputs - 1)];
+        benchmark::DoNotOptimize(GgxSampleVisibleNormal(in.local[(i >> 5) & (kInputs - 1)], 0.3f, u.x, u.y));
+        ++i;
     }
 }
 BENCHMARK(BM_GgxSampleVisibleNormal)->Name("GgxSampleVisibleNormal");
@@ -121,12 +125,12 @@ void BM_MicrofacetReflection(benchmark::State& state) {
     const float anisotropy = static_cast<float>(state.range(1)) * 0.01f;
     TestShadeContext sc(in.views[0]);
     Color out(0.0f, 0.0f, 0.0f);
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
-        sc.SetOrigView(in.views[i]);
-        Sampler(out, sc, in.u[i], glossiness, anisotropy, 0.2f, nullptr, kUp, kAxes);
+        sc.SetOrigView(in.views[(i >> 5) & (kInputs - 1)]);
+        Sampler(out, sc, in.u[i & (kInputs - 1)], glossiness, anisotropy, 0.2f, nullptr, kUp, kAxes);
         benchmark::DoNotOptimize(out);
-        i = (i + 1) & (kInputs - 1);
+        ++i;
     }
 }
 BENCHMARK(BM_MicrofacetReflection<SampleBeckmannReflection>)
@@ -139,12 +143,12 @@ void BM_SampleTorrSparrReflection(benchmark::State& state) {
     const float n = CosinePower(static_cast<int>(state.range(0)));
     TestShadeContext sc(in.views[0]);
     Color out(0.0f, 0.0f, 0.0f);
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
-        sc.SetOrigView(in.views[i]);
-        SampleTorrSparrReflection(out, sc, in.u[i], n, nullptr, kUp);
+        sc.SetOrigView(in.views[(i >> 5) & (kInputs - 1)]);
+        SampleTorrSparrReflection(out, sc, in.u[i & (kInputs - 1)], n, nullptr, kUp);
         benchmark::DoNotOptimize(out);
-        i = (i + 1) & (kInputs - 1);
+        ++i;
     }
 }
 BENCHMARK(BM_SampleTorrSparrReflection)->Name("SampleTorrSparrReflection")->ArgName("gloss")->Arg(30)->Arg(70)->Arg(95);
@@ -154,12 +158,12 @@ void BM_SampleGgxReflection(benchmark::State& state) {
     const float glossiness = static_cast<float>(state.range(0)) * 0.01f;
     TestShadeContext sc(in.views[0]);
     Color out(0.0f, 0.0f, 0.0f);
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
-        sc.SetOrigView(in.views[i]);
-        SampleGgxReflection(out, sc, in.u[i], glossiness, nullptr, kUp);
+        sc.SetOrigView(in.views[(i >> 5) & (kInputs - 1)]);
+        SampleGgxReflection(out, sc, in.u[i & (kInputs - 1)], glossiness, nullptr, kUp);
         benchmark::DoNotOptimize(out);
-        i = (i + 1) & (kInputs - 1);
+        ++i;
     }
 }
 BENCHMARK(BM_SampleGgxReflection)->Name("SampleGgxReflection")->ArgName("gloss")->Arg(30)->Arg(70)->Arg(95);
@@ -169,22 +173,22 @@ void BM_SamplePhongLobe(benchmark::State& state) {
     const float n = CosinePower(static_cast<int>(state.range(0)));
     TestShadeContext sc(in.views[0]);
     Color out(0.0f, 0.0f, 0.0f);
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
         // The lobe axis: the mirror direction of the view.
-        SamplePhongLobe(out, sc, in.u[i], n, nullptr, in.local[i]);
+        SamplePhongLobe(out, sc, in.u[i & (kInputs - 1)], n, nullptr, in.local[(i >> 5) & (kInputs - 1)]);
         benchmark::DoNotOptimize(out);
-        i = (i + 1) & (kInputs - 1);
+        ++i;
     }
 }
 BENCHMARK(BM_SamplePhongLobe)->Name("SamplePhongLobe")->ArgName("gloss")->Arg(30)->Arg(70)->Arg(95);
 
 void BM_OrenNayarFactor(benchmark::State& state) {
     const Inputs& in = SharedInputs();
-    int i = 0;
+    unsigned i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(OrenNayarFactor(in.local[i], in.local[(i + 7) & (kInputs - 1)], kUp, 0.5f));
-        i = (i + 1) & (kInputs - 1);
+        benchmark::DoNotOptimize(OrenNayarFactor(in.local[i & (kInputs - 1)], in.local[(i + 7) & (kInputs - 1)], kUp, 0.5f));
+        ++i;
     }
 }
 BENCHMARK(BM_OrenNayarFactor)->Name("OrenNayarFactor");
