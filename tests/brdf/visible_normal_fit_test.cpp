@@ -48,7 +48,7 @@ void ExpectFit(Point3 (*sampler)(const Point3&, float, float, float, float), Mic
         const auto fit = reference::FitVisibleNormals(
             [&](float u1, float u2) { return sampler(woF, ax, ay, u1, u2); },
             [&](const Direction& m) { return reference.VisibleD(wo, m); }, std::sqrt(v.alphaX * v.alphaY),
-            kSamples, 0x5eed0000u + i);
+            kSamples, 0x1000u + i);
         EXPECT_EQ(fit.invalidSamples, 0);
         EXPECT_NEAR(fit.expectedTotal, 1.0, 2e-3) << "reference quadrature";
         EXPECT_GT(fit.chiSquare.pValue, kSignificance)
