@@ -27,10 +27,10 @@ struct LocalFrame {
     Point3 ToWorld(const Point3& l) const { return x * l.x + y * l.y + n * l.z; }
 };
 
-// The frame that a unit axis alone determines: its first tangent lies in the
-// plane of the axis and whichever of world x or y it leans towards more, the
-// second is axis × first. Used wherever a lobe has no preferred azimuth.
-// Inline: every sampler builds one per call.
+// The frame that a unit axis alone determines: its first tangent is
+// perpendicular to the axis and to whichever of world x and y the axis leans
+// towards less, the second is axis × first. Used wherever a lobe has no
+// preferred azimuth; inline, as every sampler builds one per call.
 inline LocalFrame FrameAroundAxis(const Point3& axis) {
     // (−z, 0, x) / √(x² + z²) when |x| > |y|, else (0, z, −y) / √(y² + z²);
     // picked rather than branched on, as shading normals vary freely.
