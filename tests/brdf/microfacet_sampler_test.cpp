@@ -122,6 +122,21 @@ TEST(MicrofacetSampler, ViewInTangentPlaneGivesNoNaN) {
     }
 }
 
+TEST(MicrofacetSampler, BeckmannBoundCutsTheBrdfBeforeWeighting) {
+    // A sharp lobe seen at 80°: the BRDF value near the mirror direction is in
+    // the thousands. The TRGGX estimate keeps its weight of about G/G1; the
+    // Beckmann one is cut to 500 cos / pdf, far below it.
+    Color beckmann(0.0f, 0.0f, 0.0f), trggx(0.0f, 0.0f, 0.0f);
+    TestShadeContext a(ViewFrom(1.3962634f, 0.0f)), b(ViewFrom(1.3962634f, 0.0f));
+    SampleBeckmannReflection(beckmann, a, Point2(0.5f, 0.5f), 0.98f, 0.0f, 0.0f, nullptr, kUp, kAxes);
+    SampleTrggxReflection(trggx, b, Point2(0.5f, 0.5f), 0.98f, 0.0f, 0.0f, nullptr, kUp, kAxes);
+    ASSERT_EQ(a.environmentCalls, 1);
+    ASSERT_EQ(b.environmentCalls, 1);
+    EXPECT_GT(trggx.r, 0.5f);
+    EXPECT_GT(beckmann.r, 0.0f);
+    EXPECT_LT(beckmann.r, 0.1f);
+}
+
 TEST(MicrofacetFrame, IsotropicLobeIgnoresTangentsAndRotation) {
     const Point3 N = Normalize(Point3(0.2f, 0.3f, 0.9f));
     const TangentPair other{Normalize(CrossProd(N, Point3(1.0f, 0.0f, 0.0f))),
