@@ -1,0 +1,26 @@
+// The anisotropic Beckmann microfacet distribution of the "Beckmann" reflect
+// model: its normal distribution, Smith term and visible-normal sampling.
+// Directions are unit vectors in the local frame (shading normal = +z);
+// alphaX and alphaY are the roughnesses along x and y, both above zero.
+#pragma once
+
+// Host headers
+#include "point3.h"
+
+// D(m): density of microfacet normals per unit projected area. Zero for a
+// normal in the tangent plane.
+float BeckmannNdf(const Point3& m, float alphaX, float alphaY);
+
+// Smith Λ(w) in Walter et al.'s rational approximation; G1(w) = 1 / (1 + Λ(w)).
+// Zero along the normal and in the tangent plane. Just below a = 1.6 the fit
+// dips to about −5.7e-5 rather than zero.
+float BeckmannSmithLambda(const Point3& w, float alphaX, float alphaY);
+
+// Slopes of the unit-roughness visible normals seen from polar angle θ at
+// azimuth 0: slopeX by a safeguarded Newton inversion of its exact CDF,
+// slopeY from the Gaussian. u1 < 1 is required near normal incidence.
+void BeckmannSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX, float& slopeY);
+
+// A microfacet normal drawn from the visible normals seen from wo (wo.z ≥ 0);
+// always a unit vector with z > 0.
+Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2);

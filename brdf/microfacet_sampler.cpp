@@ -1,0 +1,118 @@
+// Own header
+#include "brdf/microfacet_sampler.h"
+
+// Project headers
+#include "brdf/beckmann.h"
+#include "brdf/rotation.h"
+#include "brdf/roughness.h"
+#include "brdf/trowbridge_reitz.h"
+
+// Host headers
+#include "shadecontext.h"
+
+// Standard headers
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct BeckmannModel {
+    static Point3 SampleVisibleNormal(const Point3& wo, float ax, float ay, float u1, float u2) {
+        return BeckmannSampleVisibleNormal(wo, ax, ay, u1, u2);
+    }
+    static float Ndf(const Point3& m, float ax, float ay) { return BeckmannNdf(m, ax, ay); }
+    static float SmithLambda(const Point3& w, float ax, float ay) { return BeckmannSmithLambda(w, ax, ay); }
+    // The Beckmann preview bounds the BRDF value so that the sharpest lobes
+    // give no fireflies.
+    static constexpr bool kBoundedBrdf = true;
+};
+
+struct TrowbridgeReitzModel {
+    static Point3 SampleVisibleNormal(const Point3& wo, float ax, float ay, float u1, float u2) {
+        return TrowbridgeReitzSampleVisibleNormal(wo, ax, ay, u1, u2);
+    }
+    static float Ndf(const Point3& m, float ax, float ay) { return TrowbridgeReitzNdf(m, ax, ay); }
+    static float SmithLambda(const Point3& w, float ax, float ay) {
+        return TrowbridgeReitzSmithLambda(w, ax, ay);
+    }
+    static constexpr bool kBoundedBrdf = false;
+};
+
+// Above this the BRDF value of a bounded model is cut.
+constexpr float kBrdfBound = 500.0f;
+
+template <class Model>
+void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
+                                float anisotropy, float rotation, Texmap* envMap, const Point3& N,
+                                const TangentPair& tangents) {
+    // Squared perceptual roughness; anisotropy narrows the lobe along y only.
+    const float halfRough = 0.5f - 0.5f * glossiness;
+    const float r = halfRough * halfRough;
+    const float alphaX = AlphaFromRoughness(std::max(r, 0.0001f));
+    const float alphaY = AlphaFromRoughness(std::max(r * (1.0f - anisotropy) * (1.0f - anisotropy), 0.0001f));
+
+    // An anisotropic lobe follows the driver's tangents, turned about N; x runs
+    // along B and y along T, so this frame is left-handed. An isotropic lobe
+    // needs no tangents at all.
+    LocalFrame frame;
+    if (std::abs(alphaX - alphaY) > 0.00001f) {
+        const RowMatrix3 turn = RotationAboutAxis(N, 6.2831855f * rotation);
+        frame = LocalFrame{turn.Apply(tangents.b), turn.Apply(tangents.t), N};
+    } else {
+        frame = FrameAroundAxis(N);
+    }
+
+    // Direction towards the eye, in the local frame.
+    const Point3 V = sc.OrigView();
+    const Point3 wo = frame.ToLocal(-V);
+
+    // Seen from behind, the normal is drawn for the mirrored view and mirrored back.
+    const bool flip = wo.z < 0.0f;
+    Point3 m = Model::SampleVisibleNormal(flip ? -wo : wo, alphaX, alphaY, u.x, u.y);
+    if (flip) m = -m;
+
+    // View reflected about the microfacet normal.
+    const Point3 wi = 2.0f * (wo % m) * m - wo;
+    const Point3 d = Normalize(frame.ToWorld(wi));
+    const float cosI = d % N;
+    if (!(cosI > 0.0f)) return;
+
+    // Density of wi under visible-normal sampling, D(m) G1(wo) / (4 |wo.z|).
+    // The floor sits first in max so that 0 × ∞ from a view in the tangent
+    // plane takes it instead of turning the estimate into no number.
+    const float lambdaO = Model::SmithLambda(wo, alphaX, alphaY);
+    const float pdf = std::max(
+        1e-20f, Model::Ndf(m, alphaX, alphaY) * (1.0f / (1.0f + lambdaO)) * (0.25f / std::abs(wo.z)));
+
+    const AColor env = sc.EvalEnvironMap(envMap, d);
+
+    // Microfacet BRDF D(h) G(wo, wi) / (4 |wi.z| |wo.z|) with the height-correlated Smith G.
+    float f = 0.0f;
+    const Point3 halfSum = wo + wi;
+    if (std::abs(wi.z) > 1e-6f && std::abs(wo.z) > 1e-6f &&
+        (std::abs(halfSum.x) > 1e-6f || std::abs(halfSum.y) > 1e-6f || std::abs(halfSum.z) > 1e-6f)) {
+        const Point3 h = Normalize(halfSum);
+        const float G = 1.0f / (1.0f + lambdaO + Model::SmithLambda(wi, alphaX, alphaY));
+        f = Model::Ndf(h, alphaX, alphaY) * G / std::max(4.0f * std::abs(wi.z) * std::abs(wo.z), 1e-20f);
+    }
+    if constexpr (Model::kBoundedBrdf) f = std::min(f, kBrdfBound);
+
+    const float w = f * cosI / pdf;
+    out = Color(w * env.r, w * env.g, w * env.b);
+}
+
+}  // namespace
+
+void SampleBeckmannReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
+                              float anisotropy, float rotation, Texmap* envMap, const Point3& N,
+                              const TangentPair& tangents) {
+    SampleMicrofacetReflection<BeckmannModel>(out, sc, u, glossiness, anisotropy, rotation, envMap, N,
+                                              tangents);
+}
+
+void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
+                           float anisotropy, float rotation, Texmap* envMap, const Point3& N,
+                           const TangentPair& tangents) {
+    SampleMicrofacetReflection<TrowbridgeReitzModel>(out, sc, u, glossiness, anisotropy, rotation,
+                                                     envMap, N, tangents);
+}

@@ -1,0 +1,24 @@
+// The anisotropic Trowbridge-Reitz microfacet distribution of the "TRGGX"
+// reflect model. Same conventions as the Beckmann distribution: unit vectors in
+// the local frame (shading normal = +z), roughnesses alphaX, alphaY above zero.
+#pragma once
+
+// Host headers
+#include "point3.h"
+
+// D(m) = 1 / (π αx αy cos⁴θ (1 + tan²θ (cos²φ/αx² + sin²φ/αy²))²); zero in
+// the tangent plane.
+float TrowbridgeReitzNdf(const Point3& m, float alphaX, float alphaY);
+
+// Smith Λ(w) in closed form; zero along the normal and in the tangent plane.
+float TrowbridgeReitzSmithLambda(const Point3& w, float alphaX, float alphaY);
+
+// Slopes of the unit-roughness visible normals seen from polar angle θ at
+// azimuth 0: slopeX by inverting its CDF exactly, slopeY by a rational fit.
+// u1 < 1 is required near normal incidence.
+void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX, float& slopeY);
+
+// A microfacet normal drawn from the visible normals seen from wo (wo.z ≥ 0);
+// a unit vector with z > 0.
+Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
+                                          float u2);

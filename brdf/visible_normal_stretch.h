@@ -1,0 +1,28 @@
+// Visible-normal sampling of an anisotropic distribution through its
+// unit-roughness form: stretch the view to roughness 1, draw the visible slopes
+// there, turn them to the view's azimuth and map them back.
+#pragma once
+
+// Project headers
+#include "brdf/azimuth.h"
+
+// Host headers
+#include "point3.h"
+
+// SampleUnitSlopes(cosθ, u1, u2, slopeX, slopeY) draws slopes of the
+// unit-roughness visible normals seen from polar angle θ at azimuth 0.
+template <class UnitSlopeSampler>
+inline Point3 SampleVisibleNormalByStretch(const Point3& wo, float alphaX, float alphaY, float u1,
+                                           float u2, UnitSlopeSampler sampleUnitSlopes) {
+    // View in the unit-roughness configuration.
+    const Point3 s = Normalize(Point3(alphaX * wo.x, alphaY * wo.y, wo.z));
+    float slopeX, slopeY;
+    sampleUnitSlopes(s.z, u1, u2, slopeX, slopeY);
+    // Slopes turned from azimuth 0 to the stretched view's azimuth.
+    const float c = CosAzimuth(s);
+    const float n = SinAzimuth(s);
+    const float tx = c * slopeX - n * slopeY;
+    const float ty = n * slopeX + c * slopeY;
+    // Unstretched slopes as a normal: slope (tx, ty) belongs to the facet (−tx, −ty, 1).
+    return Normalize(Point3(-alphaX * tx, -alphaY * ty, 1.0f));
+}

@@ -1,0 +1,121 @@
+// Values, branches and limits of the Beckmann distribution and its helpers.
+
+// Project headers
+#include "brdf/azimuth.h"
+#include "brdf/beckmann.h"
+#include "brdf/erf.h"
+
+// Standard headers
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+// The largest u1 the preview's generator produces.
+constexpr float kLargestU1 = 32766.0f / 32767.0f;
+
+Point3 FromTangent(float tanTheta, float phi) {
+    return Normalize(Point3(tanTheta * std::cos(phi), tanTheta * std::sin(phi), 1.0f));
+}
+
+TEST(Azimuth, AlongNormalIsZeroAndOtherwiseClamped) {
+    EXPECT_EQ(CosAzimuth(Point3(0.0f, 0.0f, 1.0f)), 1.0f);
+    EXPECT_EQ(SinAzimuth(Point3(0.0f, 0.0f, -1.0f)), 0.0f);
+    EXPECT_NEAR(CosAzimuth(Point3(0.0f, -1.0f, 0.0f)), 0.0f, 1e-7f);
+    EXPECT_NEAR(SinAzimuth(Point3(0.0f, -1.0f, 0.0f)), -1.0f, 1e-7f);
+    // A slightly long vector would give a cosine above 1 without the clamp.
+    EXPECT_EQ(CosAzimuth(Point3(1.001f, 0.0f, 0.0f)), 1.0f);
+    EXPECT_EQ(SinAzimuth(Point3(0.0f, -1.001f, 0.0f)), -1.0f);
+}
+
+TEST(BeckmannNdf, PeakTangentPlaneAndAxes) {
+    EXPECT_NEAR(BeckmannNdf(Point3(0.0f, 0.0f, 1.0f), 0.3f, 0.6f), 1.0f / (kPi * 0.3f * 0.6f), 1e-4f);
+    EXPECT_EQ(BeckmannNdf(Point3(1.0f, 0.0f, 0.0f), 0.3f, 0.6f), 0.0f);
+    // αx governs tilts along x and αy tilts along y.
+    const float d = 1.0f / (kPi * 0.3f * 0.6f * std::pow(Normalize(Point3(0.5f, 0.0f, 1.0f)).z, 4.0f));
+    EXPECT_NEAR(BeckmannNdf(FromTangent(0.5f, 0.0f), 0.3f, 0.6f), d * std::exp(-0.25f / 0.09f), 1e-4f);
+    EXPECT_NEAR(BeckmannNdf(FromTangent(0.5f, 0.5f * kPi), 0.3f, 0.6f), d * std::exp(-0.25f / 0.36f), 1e-4f);
+}
+
+TEST(BeckmannNdf, NormalAHairFromTangentPlaneGivesZeroNotNaN) {
+    // cos⁴θ underflows here while the exponential is long zero.
+    for (float z : {1e-12f, 1e-15f, 1e-20f}) EXPECT_EQ(BeckmannNdf(Point3(1.0f, 0.0f, z), 0.5f, 0.5f), 0.0f) << z;
+}
+
+TEST(BeckmannSmithLambda, ValuesAndCutOff) {
+    EXPECT_EQ(BeckmannSmithLambda(Point3(0.0f, 0.0f, 1.0f), 1.0f, 1.0f), 0.0f);
+    EXPECT_EQ(BeckmannSmithLambda(Point3(1.0f, 0.0f, 0.0f), 1.0f, 1.0f), 0.0f);
+    EXPECT_NEAR(BeckmannSmithLambda(FromTangent(1.0f, 0.3f), 1.0f, 1.0f), 0.023968f, 2e-6f);
+    // a = 1/(α tanθ) = 1.6 exactly is cut to zero.
+    EXPECT_EQ(BeckmannSmithLambda(FromTangent(0.625f, 0.0f), 1.0f, 1.0f), 0.0f);
+    // Along x only αx counts.
+    EXPECT_NEAR(BeckmannSmithLambda(FromTangent(2.0f, 0.0f), 0.5f, 0.1f),
+                BeckmannSmithLambda(FromTangent(2.0f, 0.0f), 0.5f, 0.5f), 1e-6f);
+    // Sides of the surface look alike.
+    EXPECT_EQ(BeckmannSmithLambda(Point3(0.6f, 0.0f, -0.8f), 0.4f, 0.4f),
+              BeckmannSmithLambda(Point3(0.6f, 0.0f, 0.8f), 0.4f, 0.4f));
+}
+
+TEST(BeckmannSmithLambda, RationalFitDipsOnlySlightlyBelowZeroNearCutOff) {
+    float lowest = 1.0f;
+    for (float a = 1.5f; a < 1.6f; a += 1e-4f) lowest = std::min(lowest, BeckmannSmithLambda(FromTangent(1.0f / a, 0.0f), 1.0f, 1.0f));
+    EXPECT_LT(lowest, 0.0f);
+    EXPECT_GE(lowest, -1e-4f);
+}
+
+TEST(ErrorFunction, ValuesSymmetryAndRoundTrip) {
+    EXPECT_NEAR(ErfApprox(1.0f), 0.8427007f, 2e-7f);
+    EXPECT_EQ(ErfApprox(0.0f), 0.0f);
+    EXPECT_EQ(ErfApprox(-0.7f), -ErfApprox(0.7f));
+    EXPECT_NEAR(InverseErf(0.5f), 0.476936f, 1e-5f);
+    // The argument is clamped to ±0.99999: the tail branch at its end.
+    EXPECT_NEAR(InverseErf(1.0f), 3.1234f, 1e-3f);
+    EXPECT_EQ(InverseErf(1.0f), InverseErf(0.99999f));
+    EXPECT_EQ(InverseErf(-2.0f), -InverseErf(0.99999f));
+    EXPECT_TRUE(std::isfinite(InverseErf(std::numeric_limits<float>::quiet_NaN())));
+    for (float x = -0.999f; x < 0.999f; x += 0.037f) EXPECT_NEAR(ErfApprox(InverseErf(x)), x, 2e-6f) << x;
+}
+
+TEST(BeckmannSampleUnitSlopes, NormalIncidenceBranch) {
+    float sx, sy;
+    BeckmannSampleUnitSlopes(1.0f, 0.5f, 0.0f, sx, sy);
+    EXPECT_NEAR(sx, 0.832555f, 1e-5f);
+    EXPECT_NEAR(sy, 0.0f, 1e-6f);
+    BeckmannSampleUnitSlopes(0.99995f, 0.0f, 0.3f, sx, sy);
+    EXPECT_EQ(sx, 0.0f);
+    EXPECT_EQ(sy, 0.0f);
+}
+
+TEST(BeckmannSampleUnitSlopes, NewtonSearchConvergesAndStaysFinite) {
+    float sx, sy;
+    BeckmannSampleUnitSlopes(0.5f, 0.5f, 0.5f, sx, sy);
+    EXPECT_NEAR(sx, -0.5597f, 1e-3f);
+    EXPECT_EQ(sy, 0.0f);
+    // Visible facets are never steeper than cotθ towards the view.
+    for (float cosTheta : {0.0f, 1e-6f, 0.05f, 0.3f, 0.7f, 0.9999f})
+        for (float u1 : {0.0f, 1e-7f, 0.25f, 0.75f, kLargestU1})
+            for (float u2 : {0.0f, 0.5f, kLargestU1}) {
+                BeckmannSampleUnitSlopes(cosTheta, u1, u2, sx, sy);
+                ASSERT_TRUE(std::isfinite(sx) && std::isfinite(sy)) << cosTheta << " " << u1 << " " << u2;
+                if (cosTheta > 0.0f) {
+                    EXPECT_LE(sx, cosTheta / std::sqrt(1.0f - cosTheta * cosTheta) + 1e-3f) << cosTheta << " " << u1;
+                }
+            }
+}
+
+TEST(BeckmannSampleVisibleNormal, UnitAndAboveSurfaceForAnyView) {
+    EXPECT_EQ(BeckmannSampleVisibleNormal(Point3(0.0f, 0.0f, 1.0f), 0.3f, 0.3f, 0.0f, 0.7f), Point3(0.0f, 0.0f, 1.0f));
+    for (const Point3& wo : {Point3(0.0f, 0.0f, 1.0f), Normalize(Point3(0.3f, -0.2f, 1.0f)),
+                             Normalize(Point3(-1.0f, 2.0f, 0.1f)), Point3(1.0f, 0.0f, 0.0f)})
+        for (float u1 : {0.0f, 0.5f, kLargestU1})
+            for (float u2 : {0.0f, 0.3f, kLargestU1}) {
+                const Point3 m = BeckmannSampleVisibleNormal(wo, 0.05f, 1.2f, u1, u2);
+                EXPECT_GT(m.z, 0.0f);
+                EXPECT_NEAR(Length(m), 1.0f, 1e-5f);
+            }
+}
+
+}  // namespace
