@@ -100,7 +100,7 @@ ParamDlg* LumraMtl::CreateParamDlg(HWND, IMtlParams*) { return nullptr; }
 
 BOOL LumraMtl::GetTransparencyHint(TimeValue, Interval&) {
     const Color& c = cached.transparencyColor;
-    return (c.r + c.g + c.b) * cached.transparencyMult > 0.0f ? TRUE : FALSE;
+    return (c.r + c.g + c.b) * TransparencyMult() > 0.0f ? TRUE : FALSE;
 }
 
 Color LumraMtl::GetAmbient(int mtlNum, BOOL backFace) { return GetDiffuse(mtlNum, backFace); }
@@ -117,12 +117,14 @@ float LumraMtl::GetShininess(int, BOOL) { return cached.reflGloss; }
 float LumraMtl::GetShinStr(int, BOOL) { return 1.0f; }
 
 // The host's transparency is at most full: a larger multiplier is lowered to 1 in
-// the cached value itself.
+// the cached value itself. Render threads may be reading it meanwhile, so it is
+// read and written as an atomic value.
 float LumraMtl::GetXParency(int, BOOL) {
-    if (cached.transparencyMult > 1.0f) cached.transparencyMult = 1.0f;
+    std::atomic_ref<float> mult(cached.transparencyMult);
+    if (mult.load(std::memory_order_relaxed) > 1.0f) mult.store(1.0f, std::memory_order_relaxed);
     const Color& c = cached.transparencyColor;
     return (kXParencyRed * c.r + kXParencyGreen * c.g + kXParencyBlue * c.b) *
-           cached.transparencyMult;
+           mult.load(std::memory_order_relaxed);
 }
 
 BOOL LumraMtl::GetSelfIllumColorOn(int, BOOL) { return TRUE; }

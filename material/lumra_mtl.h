@@ -8,6 +8,8 @@
 #include "iparamb2.h"
 #include "texmap.h"
 
+#include <atomic>
+
 #define LUMRA_MTL_CLASS_ID Class_ID(0xA3F0E60D, 0x941BA693)
 
 class LumraMtl : public ILumraMtl {
@@ -123,7 +125,20 @@ protected:
     RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
                                PartID& partID, RefMessage message, BOOL propagate) override;
 
+public:
+    // The filter colour of the transparent layer, fog tint included.
+    Color EvalTransparencyColor(ShadeContext& sc);
+
+    // The transparency multiplier as shading reads it: the host's transparency
+    // query may lower it while render threads read it.
+    float TransparencyMult() const {
+        return std::atomic_ref<float>(const_cast<float&>(cached.transparencyMult))
+            .load(std::memory_order_relaxed);
+    }
+
 private:
     // Tells dependents that the material changed.
     void NotifyChanged();
+    Color ModulatedColor(ShadeContext& sc, int slot, const Color& color, float mult, BOOL tint);
+    float ModulatedScalar(ShadeContext& sc, int slot, float value);
 };

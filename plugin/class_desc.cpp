@@ -2,10 +2,13 @@
 
 #include "material/lumra_mtl.h"
 #include "plugin/string_table.h"
+#include "shading/shade_statistics.h"
 #include "ui/resource.h"
 
 #include <cstring>
 #include <new>
+
+LumraMtlClassDesc::LumraMtlClassDesc() { AddInterface(&shadeStatistics); }
 
 void* LumraMtlClassDesc::Create(BOOL loading) {
     // Nothing may be thrown into the host: a failed allocation answers null.

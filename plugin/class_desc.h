@@ -7,6 +7,9 @@
 
 class LumraMtlClassDesc : public ClassDesc2, public IMaterialBrowserEntryInfo {
 public:
+    // Offers the preview shader's statistics as an interface of the class.
+    LumraMtlClassDesc();
+
     // ClassDesc
     int IsPublic() override { return TRUE; }
     void* Create(BOOL loading = FALSE) override;
