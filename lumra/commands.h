@@ -11,5 +11,16 @@ struct ShowOptions {
     std::vector<std::string> settings;  // NAME=VALUE
 };
 
+struct RenderOptions {
+    std::vector<std::string> settings;  // NAME=VALUE
+    std::vector<std::string> maps;      // NAME=FILE
+    int size = 256;
+    std::string background = "checker";
+    int threads = 0;  // every core
+    std::string output = "preview.png";
+    bool sheet = false;
+};
+
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
+int RunRender(const HostOptions& host, const RenderOptions& options);

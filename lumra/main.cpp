@@ -28,9 +28,33 @@ int main(int argc, char** argv) {
                      "choices by item text (e.g. mtl_reflect_brdf=TRGGX) or index. Repeatable.")
         ->allow_extra_args(false);
 
+    RenderOptions render;
+    auto* renderCmd = app.add_subcommand(
+        "render", "Render a material's sample slot (a sphere lit by the slot's two lights, "
+                  "reflecting the preview environment) to an image.");
+    renderCmd->add_option("--set", render.settings,
+                          "Set a parameter by internal name, as for 'show'. Repeatable.");
+    renderCmd->add_option("--map", render.maps,
+                          "Put a bitmap texture of an image file in a map parameter: "
+                          "NAME=FILE, e.g. mtl_diffuse_map=wood.png. Repeatable.");
+    renderCmd->add_option("--size", render.size, "Slot size in pixels (each cell's, with --sheet)")
+        ->capture_default_str();
+    renderCmd->add_option("--background", render.background,
+                          "The slot's background: 'checker' or a colour R,G,B")
+        ->capture_default_str();
+    renderCmd->add_option("--threads", render.threads,
+                          "Render threads, each with its own shading context (default: every core)");
+    renderCmd->add_option("-o,--output", render.output,
+                          "Image file: .png (display gamma 2.2), or .exr or .hdr (linear values)")
+        ->capture_default_str();
+    renderCmd->add_flag("--sheet", render.sheet,
+                        "A contact sheet: the five reflectance models in columns and glossiness "
+                        "values in rows, each cell labelled");
+
     CLI11_PARSE(app, argc, argv);
 
     if (classes->parsed()) return RunClasses(host);
     if (showCmd->parsed()) return RunShow(host, show);
+    if (renderCmd->parsed()) return RunRender(host, render);
     return 1;
 }

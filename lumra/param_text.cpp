@@ -2,6 +2,7 @@
 
 #include "text.h"
 
+#include "stdmat.h"
 #include "texmap.h"
 
 #include <cctype>
@@ -166,6 +167,40 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
     }
     if (!ok) {
         *error = name + ": the parameter block refused the value";
+        return false;
+    }
+    return true;
+}
+
+bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, std::string* error) {
+    ParamBlockDesc2* desc = block->GetDesc();
+    const int index = FindParam(desc, setting.name);
+    if (index < 0) {
+        *error = "unknown parameter '" + setting.name + "' (see 'lumra show' for the names)";
+        return false;
+    }
+    const ParamDef& def = desc->GetParamDefByIndex(index);
+    if (def.type != TYPE_TEXMAP) {
+        *error = ToUtf8(def.int_name) + " is not a map parameter; its value is given with --set";
+        return false;
+    }
+    if (Trim(setting.value).empty()) {
+        *error = ToUtf8(def.int_name) + ": no image file given";
+        return false;
+    }
+    BitmapTex* map = NewDefaultBitmapTex();
+    if (!map) {
+        *error = "the host could not make a bitmap texture";
+        return false;
+    }
+    const std::wstring file = FromUtf8(setting.value);
+    map->SetMapName(file.c_str(), false);
+    MSTR name;
+    SplitFilename(MSTR(file.c_str()), nullptr, &name, nullptr);
+    map->SetName(name);
+    if (!block->SetValue(def.ID, t, static_cast<Texmap*>(map))) {
+        map->DeleteMe();
+        *error = ToUtf8(def.int_name) + ": the parameter block refused the map";
         return false;
     }
     return true;

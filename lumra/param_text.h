@@ -21,6 +21,11 @@ bool ParseSetting(const std::string& text, Setting* setting, std::string* error)
 bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, TimeValue t,
                   std::string* error, std::string* warning);
 
+// Puts a bitmap texture of the image file in a map parameter, by the parameter's
+// internal name ("NAME=FILE"); the texture is named after the file. False with the
+// reason when the name is unknown or not a map.
+bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, std::string* error);
+
 // The parameter's value at time t as text; list choices as "3 (GGX)", maps by name.
 std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef& def, TimeValue t);
 std::string FormatParamType(const ParamDef& def);

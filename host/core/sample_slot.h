@@ -1,0 +1,127 @@
+// A material-editor sample slot: a unit sphere at the world origin seen by the
+// slot's camera, lit by a key light and a back light, in front of a checker or a
+// plain background. One SampleSlotContext per render thread shades its pixels.
+//
+// World +Z is up; the camera stands on -Y and looks along +Y. Camera space is the
+// host's: +X right, +Y up, and the camera looks along -Z.
+#pragma once
+
+#include "imtl.h"
+
+#include <functional>
+#include <vector>
+
+class Mtl;
+
+struct SampleSlotBackground {
+    bool checker = true;                   // else the plain colour
+    Color colour = Color(0.0f, 0.0f, 0.0f);
+};
+
+// A light that reaches every point from one direction.
+class CoreExport SampleSlotLight : public LightDesc {
+public:
+    SampleSlotLight(const Point3& towardsLight, const Color& colour);
+    // Fills the light's colour, its direction and N.L, negative behind the surface
+    // too; TRUE when the light reaches the point's side.
+    BOOL Illuminate(ShadeContext& sc, Point3& normal, Color& color, Point3& dir, float& dot_nl,
+                    float& diffuseCoef) override;
+
+private:
+    Point3 towardsLight_;
+    Color colour_;
+};
+
+class CoreExport SampleSlot {
+public:
+    SampleSlot(int width, int height, SampleSlotBackground background = {});
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    const SampleSlotBackground& Background() const { return background_; }
+    int NumLights() const { return 2; }
+    LightDesc* Light(int i);
+    // The background at a pixel position.
+    Color BackgroundAt(float x, float y) const;
+    // Camera-space ray direction through a pixel position.
+    Point3 RayDirection(float x, float y) const;
+
+    // Camera-space width of one pixel at unit distance from the camera.
+    float PixelScale() const { return pixelScale_; }
+
+    static constexpr float kCameraDistance = 4.0f;
+
+private:
+    int width_, height_;
+    SampleSlotBackground background_;
+    float pixelScale_;
+    SampleSlotLight key_;
+    SampleSlotLight back_;
+};
+
+// Renders the slot with the material, rows shared out among `threads` threads
+// (each with its own context); the material is updated for time t first, as the
+// host does before it shades. Pixels are row-major, top row first. progress, if
+// given, is called from the calling thread with the number of rows done.
+CoreExport std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads,
+                                               TimeValue t = 0,
+                                               const std::function<void(int)>& progress = {});
+
+class CoreExport SampleSlotContext : public ShadeContext {
+public:
+    explicit SampleSlotContext(SampleSlot& slot, TimeValue t = 0);
+
+    // Prepares the sample at pixel position (x, y), the pixel's centre being at
+    // +0.5; false when the ray misses the sphere.
+    bool SetPixel(float x, float y);
+    // Shades the pixel with the material, or answers the background where the
+    // sphere is not: the colour the slot shows there.
+    Color ShadePixel(Mtl& mtl, float x, float y);
+
+    BOOL InMtlEditor() override { return TRUE; }
+    LightDesc* Light(int n) override { return slot_.Light(n); }
+    TimeValue CurTime() override { return time_; }
+    int FaceNumber() override { return 0; }
+    Point3 Normal() override { return normal_; }
+    void SetNormal(Point3 p) override { normal_ = p; }
+    Point3 OrigNormal() override { return geometricNormal_; }
+    Point3 GNormal() override { return geometricNormal_; }
+    Point3 V() override { return view_; }
+    void SetView(Point3 p) override { view_ = p; }
+    Point3 OrigView() override { return origView_; }
+    Point3 ReflectVector() override;
+    Point3 RefractVector(float ior) override;
+    void SetIOR(float ior) override { ior_ = ior; }
+    float GetIOR() override { return ior_; }
+    Point3 CamPos() override { return Point3(0.0f, 0.0f, 0.0f); }
+    Point3 P() override { return position_; }
+    Point3 DP() override { return Point3(pixelFootprint_, pixelFootprint_, pixelFootprint_); }
+    Point3 PObj() override { return objectPosition_; }
+    Point3 DPObj() override { return DP(); }
+    Box3 ObjectBox() override { return Box3(Point3(-1.0f, -1.0f, -1.0f), Point3(1.0f, 1.0f, 1.0f)); }
+    Point3 PObjRelBox() override { return objectPosition_; }
+    Point3 DPObjRelBox() override { return DP(); }
+    void ScreenUV(Point2& uv, Point2& duv) override;
+    IPoint2 ScreenCoord() override;
+    Point3 UVW(int channel = 0) override;
+    Point3 DUVW(int channel = 0) override;
+    void DPdUVW(Point3 dP[3], int channel = 0) override;
+    void GetBGColor(Color& bgcol, Color& transp, BOOL fogBG = TRUE) override;
+    Point3 PointTo(const Point3& p, RefFrame ito) override;
+    Point3 PointFrom(const Point3& p, RefFrame ifrom) override;
+    Point3 VectorTo(const Point3& p, RefFrame ito) override;
+    Point3 VectorFrom(const Point3& p, RefFrame ifrom) override;
+
+private:
+    SampleSlot& slot_;
+    TimeValue time_;
+    float x_ = 0.0f, y_ = 0.0f;
+    Point3 position_{0.0f, 0.0f, 0.0f};
+    Point3 objectPosition_{0.0f, 0.0f, 0.0f};
+    Point3 normal_{0.0f, 0.0f, 1.0f};
+    Point3 geometricNormal_{0.0f, 0.0f, 1.0f};
+    Point3 view_{0.0f, 0.0f, -1.0f};
+    Point3 origView_{0.0f, 0.0f, -1.0f};
+    float ior_ = 1.0f;
+    float pixelFootprint_ = 0.0f;
+};

@@ -1,0 +1,188 @@
+// lumra render: a material's sample slot as an image, or a contact sheet of the
+// reflectance models at several glossiness values.
+#include "commands.h"
+#include "image_file.h"
+#include "label_font.h"
+#include "text.h"
+
+#include "material/lumra_mtl.h"
+#include "shading/shade_statistics.h"
+
+#include "sample_slot.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// A material of the loaded plug-in with the command's settings, then `extra`, and
+// the command's maps applied.
+MtlHandle MakeMaterial(const PluginHost& host, ClassDesc* cd, const RenderOptions& options,
+                       const std::vector<Setting>& extra, std::string* error) {
+    MtlHandle mtl = host.CreateMaterial(cd);
+    if (!mtl) {
+        *error = "the material could not be created";
+        return mtl;
+    }
+    IParamBlock2* block = mtl->GetParamBlockByID(kLumraParamBlockId);
+    std::vector<Setting> settings;
+    for (const std::string& text : options.settings) {
+        Setting s;
+        if (!ParseSetting(text, &s, error)) return MtlHandle();
+        settings.push_back(s);
+    }
+    settings.insert(settings.end(), extra.begin(), extra.end());
+    for (const Setting& s : settings) {
+        std::string warning;
+        if (!ApplySetting(block, cd, s, 0, error, &warning)) return MtlHandle();
+        if (!warning.empty() && extra.empty())
+            std::fprintf(stderr, "lumra: warning: %s\n", warning.c_str());
+    }
+    for (const std::string& text : options.maps) {
+        Setting s;
+        if (!ParseSetting(text, &s, error) || !ApplyMapSetting(block, s, 0, error))
+            return MtlHandle();
+    }
+    return mtl;
+}
+
+bool ParseBackground(const std::string& text, SampleSlotBackground* background,
+                     std::string* error) {
+    if (text == "checker") {
+        background->checker = true;
+        return true;
+    }
+    float c[3];
+    char tail;
+    if (std::sscanf(text.c_str(), "%f,%f,%f%c", &c[0], &c[1], &c[2], &tail) != 3) {
+        *error = "--background: '" + text + "' is neither 'checker' nor a colour R,G,B";
+        return false;
+    }
+    background->checker = false;
+    background->colour = Color(c[0], c[1], c[2]);
+    return true;
+}
+
+// Renders one slot, with a progress line on a terminal.
+std::vector<Color> Render(Mtl& mtl, SampleSlot& slot, int threads, const std::string& what) {
+    const bool terminal = isatty(fileno(stderr));
+    std::function<void(int)> progress;
+    if (terminal) {
+        progress = [&](int rows) {
+            std::fprintf(stderr, "\rrendering %s: %3d%%", what.c_str(), rows * 100 / slot.Height());
+            std::fflush(stderr);
+        };
+    }
+    std::vector<Color> pixels = RenderSampleSlot(mtl, slot, threads, 0, progress);
+    if (terminal) std::fprintf(stderr, "\r%*s\r", 30 + static_cast<int>(what.size()), "");
+    return pixels;
+}
+
+// The contact sheet: the five reflectance models in columns, glossiness values in
+// rows, of the material with its reflection on (multiplier 1 unless --set gives
+// another). Each cell is labelled.
+std::vector<Color> RenderSheet(const PluginHost& host, ClassDesc* cd, const RenderOptions& options,
+                               const SampleSlotBackground& background, int threads, int* width,
+                               int* height, std::string* error) {
+    static const char* const kModels[] = {"Phong", "TorrSparr", "Beckmann", "GGX", "TRGGX"};
+    static const char* const kGlossiness[] = {"0.3", "0.5", "0.7", "0.85", "0.95"};
+    constexpr int kColumns = 5, kRows = 5;
+    const int cell = options.size;
+    *width = cell * kColumns;
+    *height = cell * kRows;
+    std::vector<Color> sheet(static_cast<std::size_t>(*width) * *height, Color(0.0f, 0.0f, 0.0f));
+    const int scale = cell >= 192 ? 2 : 1;
+    const bool reflectionGiven =
+        std::any_of(options.settings.begin(), options.settings.end(),
+                    [](const std::string& s) { return s.rfind("mtl_reflect_mult=", 0) == 0; });
+
+    for (int row = 0; row < kRows; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            std::vector<Setting> extra = {{"mtl_reflect_brdf", kModels[column]},
+                                          {"mtl_refl_gloss", kGlossiness[row]}};
+            if (!reflectionGiven) extra.push_back({"mtl_reflect_mult", "1"});
+            MtlHandle mtl = MakeMaterial(host, cd, options, extra, error);
+            if (!mtl) return {};
+            SampleSlot slot(cell, cell, background);
+            const std::string label = std::string(kModels[column]) + " " + kGlossiness[row];
+            std::vector<Color> pixels = Render(*mtl, slot, threads, label);
+            DrawLabel(pixels, cell, cell, 3 * scale, 3 * scale, label, Color(1.0f, 1.0f, 0.6f),
+                      scale);
+            for (int y = 0; y < cell; ++y) {
+                std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * cell, cell,
+                            sheet.begin() + (static_cast<std::ptrdiff_t>(row) * cell + y) * *width +
+                                static_cast<std::ptrdiff_t>(column) * cell);
+            }
+        }
+    }
+    return sheet;
+}
+
+}  // namespace
+
+int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
+    if (options.size < 8 || options.size > 8192) {
+        std::fprintf(stderr, "lumra: --size must be between 8 and 8192\n");
+        return 1;
+    }
+    SampleSlotBackground background;
+    std::string error;
+    if (!ParseBackground(options.background, &background, &error)) {
+        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        return 1;
+    }
+    const int threads = options.threads > 0
+                            ? options.threads
+                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+
+    PluginHost host;
+    if (!host.Load(hostOptions, &error)) {
+        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        return 1;
+    }
+    ClassDesc* cd = host.LumraMaterialClass();
+    if (!cd) {
+        std::fprintf(stderr, "lumra: no loaded plug-in provides the Lumra material\n");
+        return 1;
+    }
+    auto* statistics =
+        static_cast<IShadeStatistics*>(cd->GetInterface(LUMRA_SHADE_STATISTICS_INTERFACE));
+    if (statistics) statistics->Reset();
+
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<Color> image;
+    int width = options.size, height = options.size;
+    if (options.sheet) {
+        image = RenderSheet(host, cd, options, background, threads, &width, &height, &error);
+    } else {
+        MtlHandle mtl = MakeMaterial(host, cd, options, {}, &error);
+        if (mtl) {
+            SampleSlot slot(width, height, background);
+            image = Render(*mtl, slot, threads, "slot");
+        }
+    }
+    if (image.empty()) {
+        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        return 1;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!WriteImageFile(options.output, width, height, reinterpret_cast<const float*>(image.data()),
+                        error)) {
+        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        return 1;
+    }
+
+    std::printf("%s: %dx%d, %d thread%s, %.3f s", options.output.c_str(), width, height, threads,
+                threads == 1 ? "" : "s", seconds);
+    if (statistics && statistics->Calls() > 0) {
+        std::printf(", %.1f loop iterations per shaded pixel",
+                    static_cast<double>(statistics->Iterations()) /
+                        static_cast<double>(statistics->Calls()));
+    }
+    std::printf("\n");
+    return 0;
+}
