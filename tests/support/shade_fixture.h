@@ -79,6 +79,7 @@ public:
 class ShadeTest : public PluginTest {
 protected:
     void SetUp() override {
+        NewMaterial();  // the first material of the process sets up the preview environment
         savedEnvironment_ = previewEnvMap;
         previewEnvMap = nullptr;  // no environment unless a test gives one
     }
