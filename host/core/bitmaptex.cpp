@@ -1,40 +1,143 @@
 #include "bitmaptex.h"
 
+#include "host_paths.h"
+#include "latlong.h"
+
 #include "shadecontext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// Texel index i brought into 0 .. n-1 by the end condition.
+inline int EndIndex(int i, int n, int endCondition) {
+    switch (endCondition) {
+        case END_HOLD:
+            return i < 0 ? 0 : (i >= n ? n - 1 : i);
+        case END_PINGPONG: {
+            const int period = 2 * n;
+            int m = i % period;
+            if (m < 0) m += period;
+            return m < n ? m : period - 1 - m;
+        }
+        default: {
+            int m = i % n;
+            return m < 0 ? m + n : m;
+        }
+    }
+}
+
+// Keeps far-off and non-finite coordinates from overflowing the texel
+// arithmetic; looping images are first brought near the first tile.
+inline float TameCoordinate(float t, int endCondition) {
+    if (!(t > -1.0e6f && t < 1.0e6f)) return 0.0f;
+    if (endCondition == END_LOOP) t -= std::floor(t);
+    return t;
+}
+
+// Bilinear lookup at picture coordinates (u, v), v up, texel centres at half
+// steps; endX and endY say what lies beyond the left/right and bottom/top edges.
+inline AColor Bilinear(const HostImage& img, float u, float v, int endX, int endY) {
+    const float x = u * static_cast<float>(img.width) - 0.5f;
+    const float y = (1.0f - v) * static_cast<float>(img.height) - 0.5f;
+    const float fx = std::floor(x);
+    const float fy = std::floor(y);
+    const float tx = x - fx;
+    const float ty = y - fy;
+    const int ix = static_cast<int>(fx);
+    const int iy = static_cast<int>(fy);
+    const int x0 = EndIndex(ix, img.width, endX);
+    const int x1 = EndIndex(ix + 1, img.width, endX);
+    const int y0 = EndIndex(iy, img.height, endY);
+    const int y1 = EndIndex(iy + 1, img.height, endY);
+    const float* p00 = img.Pixel(x0, y0);
+    const float* p10 = img.Pixel(x1, y0);
+    const float* p01 = img.Pixel(x0, y1);
+    const float* p11 = img.Pixel(x1, y1);
+    const float w00 = (1.0f - tx) * (1.0f - ty);
+    const float w10 = tx * (1.0f - ty);
+    const float w01 = (1.0f - tx) * ty;
+    const float w11 = tx * ty;
+    return AColor(p00[0] * w00 + p10[0] * w10 + p01[0] * w01 + p11[0] * w11,
+                  p00[1] * w00 + p10[1] * w10 + p01[1] * w01 + p11[1] * w11,
+                  p00[2] * w00 + p10[2] * w10 + p01[2] * w01 + p11[2] * w11,
+                  p00[3] * w00 + p10[3] * w10 + p01[3] * w01 + p11[3] * w11);
+}
+
+inline bool IsEnvironment(const UVPlacement& p) { return p.slotType == MAPSLOT_ENVIRON; }
+
+// Picture coordinates of texture coordinates (u, v) under the placement.
+inline void PlaceUV(const UVPlacement& p, float u, float v, float& pu, float& pv) {
+    pu = (u - p.uOffs - 0.5f) * p.uScl + 0.5f;
+    pv = (v - p.vOffs - 0.5f) * p.vScl + 0.5f;
+}
+
+inline AColor TextureLookup(const HostImage& img, float pu, float pv, int end) {
+    return Bilinear(img, TameCoordinate(pu, end), TameCoordinate(pv, end), end, end);
+}
+
+// Environment pictures wrap around the horizon and stop at the poles.
+inline AColor EnvironmentLookup(const HostImage& img, ShadeContext& sc) {
+    const Point3 dir = sc.VectorTo(sc.V(), REF_WORLD);
+    float u, v;
+    latlong::DirectionToUV(dir, u, v);
+    return Bilinear(img, u, v, END_LOOP, END_HOLD);
+}
+
+inline float Mono(const AColor& c) { return (c.r + c.g + c.b) / 3.0f; }
+
+inline Point3 UnitOrZero(const Point3& v) { return Normalize(v); }
+
+std::string Narrow(const std::wstring& s) {
+    try {
+        return std::filesystem::path(s).string();
+    } catch (const std::exception&) {
+        std::string out;
+        for (wchar_t c : s) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return out;
+    }
+}
+
+}  // namespace
 
 // --- StdUVGenImpl -------------------------------------------------------------
 
-void StdUVGenImpl::Reset() {
-    slotType_ = MAPSLOT_TEXTURE;
-    mapping_ = UVMAP_EXPLICIT;
-    uOffs_ = vOffs_ = 0.0f;
-    uScl_ = vScl_ = 1.0f;
-}
+void StdUVGenImpl::Reset() { placement_ = UVPlacement(); }
 
 RefTargetHandle StdUVGenImpl::Clone(RemapDir& remap) {
     auto* clone = new StdUVGenImpl();
     *static_cast<MtlBase*>(clone) = *this;
-    clone->slotType_ = slotType_;
-    clone->mapping_ = mapping_;
-    clone->uOffs_ = uOffs_;
-    clone->vOffs_ = vOffs_;
-    clone->uScl_ = uScl_;
-    clone->vScl_ = vScl_;
+    clone->placement_ = placement_;
     BaseClone(this, clone, remap);
     return clone;
 }
 
 // --- BMTex --------------------------------------------------------------------
 
-BMTex::BMTex() { ReplaceReference(0, new StdUVGenImpl()); }
+BMTex::BMTex() : image_(std::make_unique<LoadState>()) { ReplaceReference(0, new StdUVGenImpl()); }
 BMTex::~BMTex() = default;
 
 void BMTex::SetReference(int i, RefTargetHandle rtarg) {
-    if (i == 0) uvGen_ = dynamic_cast<StdUVGen*>(rtarg);
+    if (i != 0) return;
+    uvGen_ = dynamic_cast<StdUVGen*>(rtarg);
+    uvGenImpl_ = dynamic_cast<StdUVGenImpl*>(rtarg);
 }
+
+void BMTex::ForgetImage() { image_ = std::make_unique<LoadState>(); }
 
 void BMTex::SetMapName(const MCHAR* name, bool) {
     mapName_ = name ? name : L"";
+    ForgetImage();
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+void BMTex::SetFileGamma(float gamma) {
+    if (gamma == fileGamma_) return;
+    fileGamma_ = gamma;
+    ForgetImage();
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
@@ -44,11 +147,95 @@ void BMTex::Reset() {
     alphaSource_ = ALPHA_FILE;
     endCondition_ = END_LOOP;
     alphaAsMono_ = FALSE;
+    fileGamma_ = 2.2f;
+    ForgetImage();
     if (uvGen_) uvGen_->Reset();
 }
 
-AColor BMTex::EvalColor(ShadeContext&) { return AColor(0.0f, 0.0f, 0.0f, 1.0f); }
-Point3 BMTex::EvalNormalPerturb(ShadeContext&) { return Point3(0.0f, 0.0f, 0.0f); }
+void BMTex::Load(LoadState& state) {
+    if (mapName_.empty()) return;  // no file chosen yet: black, and nothing to report
+    const std::string path = Narrow(ResolveHostPath(mapName_.c_str()));
+    std::string error;
+    if (!ReadHostImage(path, state.image, error, fileGamma_)) {
+        const std::string message = "Bitmap texture: cannot read \"" + Narrow(mapName_) +
+                                    "\" (" + path + "): " + error + "\n";
+        std::fputs(message.c_str(), stderr);
+    }
+}
+
+const HostImage& BMTex::Image() {
+    LoadState& state = *image_;
+    if (!state.ready.load(std::memory_order_acquire)) {
+        std::call_once(state.once, [&] {
+            Load(state);
+            state.ready.store(true, std::memory_order_release);
+        });
+    }
+    return state.image;
+}
+
+UVPlacement BMTex::CurrentPlacement() {
+    if (uvGenImpl_) return uvGenImpl_->Placement();
+    UVPlacement p;
+    if (uvGen_) {
+        p.slotType = uvGen_->GetSlotType();
+        p.mapping = uvGen_->GetCoordMapping(0);
+        p.uOffs = uvGen_->GetUOffs(0);
+        p.vOffs = uvGen_->GetVOffs(0);
+        p.uScl = uvGen_->GetUScl(0);
+        p.vScl = uvGen_->GetVScl(0);
+    }
+    return p;
+}
+
+AColor BMTex::EvalColor(ShadeContext& sc) {
+    const HostImage& img = Image();
+    if (img.Empty()) return AColor(0.0f, 0.0f, 0.0f, 1.0f);
+    const UVPlacement p = CurrentPlacement();
+    AColor c;
+    if (IsEnvironment(p)) {
+        c = EnvironmentLookup(img, sc);
+    } else {
+        const Point3 uvw = sc.UVW(0);
+        float pu, pv;
+        PlaceUV(p, uvw.x, uvw.y, pu, pv);
+        c = TextureLookup(img, pu, pv, endCondition_);
+    }
+    if (alphaSource_ == ALPHA_RGB) c.a = Mono(c);
+    else if (alphaSource_ == ALPHA_NONE) c.a = 1.0f;
+    return c;
+}
+
+float BMTex::EvalMono(ShadeContext& sc) {
+    const AColor c = EvalColor(sc);
+    return alphaAsMono_ ? c.a : Mono(c);
+}
+
+Point3 BMTex::EvalNormalPerturb(ShadeContext& sc) {
+    const HostImage& img = Image();
+    if (img.Empty()) return Point3(0.0f, 0.0f, 0.0f);
+    const UVPlacement p = CurrentPlacement();
+    if (IsEnvironment(p)) return Point3(0.0f, 0.0f, 0.0f);
+
+    const Point3 uvw = sc.UVW(0);
+    const Point3 duvw = sc.DUVW(0);
+    float pu, pv;
+    PlaceUV(p, uvw.x, uvw.y, pu, pv);
+    // Central differences over the larger of one texel and the pixel's footprint.
+    const float su = std::max(1.0f / static_cast<float>(img.width), std::fabs(duvw.x * p.uScl));
+    const float sv = std::max(1.0f / static_cast<float>(img.height), std::fabs(duvw.y * p.vScl));
+    auto height = [&](float u, float v) {
+        const AColor c = TextureLookup(img, u, v, endCondition_);
+        return alphaAsMono_ ? c.a : Mono(c);
+    };
+    // Slopes per unit of picture coordinate, then per unit of texture coordinate.
+    const float dhdu = (height(pu + su, pv) - height(pu - su, pv)) / (2.0f * su) * p.uScl;
+    const float dhdv = (height(pu, pv + sv) - height(pu, pv - sv)) / (2.0f * sv) * p.vScl;
+
+    Point3 dP[3];
+    sc.DPdUVW(dP, 0);
+    return -(dhdu * UnitOrZero(dP[0]) + dhdv * UnitOrZero(dP[1]));
+}
 
 RefTargetHandle BMTex::Clone(RemapDir& remap) {
     auto* clone = new BMTex();
@@ -59,6 +246,7 @@ RefTargetHandle BMTex::Clone(RemapDir& remap) {
     clone->alphaSource_ = alphaSource_;
     clone->endCondition_ = endCondition_;
     clone->alphaAsMono_ = alphaAsMono_;
+    clone->fileGamma_ = fileGamma_;
     BaseClone(this, clone, remap);
     return clone;
 }

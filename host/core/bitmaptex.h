@@ -1,27 +1,45 @@
 // The host's bitmap texture and its standard coordinates object.
 #pragma once
 
+#include "host_image.h"
 #include "stdmat.h"
 
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <string>
+
+// How a texture sits on its coordinates. In texture slots, tiling scales the
+// picture about its centre and a positive offset moves the picture towards +u
+// (+v): the colour at (u, v) is the picture's at
+// ((u - uOffs - 0.5) * uScl + 0.5, (v - vOffs - 0.5) * vScl + 0.5).
+struct UVPlacement {
+    int slotType = MAPSLOT_TEXTURE;
+    int mapping = UVMAP_EXPLICIT;
+    float uOffs = 0.0f, vOffs = 0.0f, uScl = 1.0f, vScl = 1.0f;
+};
 
 class CoreExport StdUVGenImpl : public StdUVGen {
 public:
     void GetClassName(MSTR& s) override { s = _M("StandardUVGen"); }
     Class_ID ClassID() override { return Class_ID(STDUV_CLASS_ID, 0); }
 
-    void InitSlotType(int sType) override { slotType_ = sType; }
-    int GetSlotType() override { return slotType_; }
-    void SetCoordMapping(int mapping) override { mapping_ = mapping; }
-    int GetCoordMapping(int) override { return mapping_; }
-    void SetUOffs(float f, TimeValue) override { uOffs_ = f; }
-    void SetVOffs(float f, TimeValue) override { vOffs_ = f; }
-    void SetUScl(float f, TimeValue) override { uScl_ = f; }
-    void SetVScl(float f, TimeValue) override { vScl_ = f; }
-    float GetUOffs(TimeValue) override { return uOffs_; }
-    float GetVOffs(TimeValue) override { return vOffs_; }
-    float GetUScl(TimeValue) override { return uScl_; }
-    float GetVScl(TimeValue) override { return vScl_; }
+    void InitSlotType(int sType) override { placement_.slotType = sType; }
+    int GetSlotType() override { return placement_.slotType; }
+    void SetCoordMapping(int mapping) override { placement_.mapping = mapping; }
+    int GetCoordMapping(int) override { return placement_.mapping; }
+    void SetUOffs(float f, TimeValue) override { placement_.uOffs = f; }
+    void SetVOffs(float f, TimeValue) override { placement_.vOffs = f; }
+    void SetUScl(float f, TimeValue) override { placement_.uScl = f; }
+    void SetVScl(float f, TimeValue) override { placement_.vScl = f; }
+    float GetUOffs(TimeValue) override { return placement_.uOffs; }
+    float GetVOffs(TimeValue) override { return placement_.vOffs; }
+    float GetUScl(TimeValue) override { return placement_.uScl; }
+    float GetVScl(TimeValue) override { return placement_.vScl; }
+
+    // All the settings at once, read without virtual calls by the host's own
+    // textures while they shade.
+    const UVPlacement& Placement() const { return placement_; }
 
     void Update(TimeValue, Interval&) override {}
     void Reset() override;
@@ -36,11 +54,21 @@ protected:
     }
 
 private:
-    int slotType_ = MAPSLOT_TEXTURE;
-    int mapping_ = UVMAP_EXPLICIT;
-    float uOffs_ = 0.0f, vOffs_ = 0.0f, uScl_ = 1.0f, vScl_ = 1.0f;
+    UVPlacement placement_;
 };
 
+// The bitmap texture. It reads its image the first time it is evaluated after
+// SetMapName, once, whichever render thread gets there first; later evaluations
+// only read the image. Changing the name (or the file gamma) while other threads
+// evaluate the texture is not supported, as for any other setting.
+//
+// In texture slots it looks the picture up bilinearly at the context's UVW
+// (channel 0), with the placement above and the end condition beyond the edges.
+// In environment slots it looks the picture up by the direction of the view in
+// world coordinates, in the latitude-longitude layout of latlong.h.
+//
+// A file that cannot be read evaluates to black, and the reason is printed once
+// on standard error.
 class CoreExport BMTex : public BitmapTex {
 public:
     BMTex();
@@ -65,7 +93,21 @@ public:
     BOOL GetAlphaAsMono(BOOL) override { return alphaAsMono_; }
 
     AColor EvalColor(ShadeContext& sc) override;
+    // The average of the three channels, or the alpha when alpha-as-mono is on.
+    float EvalMono(ShadeContext& sc) override;
+    // The picture read as a height field (its mono value): minus its gradient
+    // along the surface, in camera space, with the slope measured per unit of
+    // texture coordinate (a ramp from 0 to 1 across one tile tilts the normal by
+    // 45 degrees at a bump amount of 1). Zero in environment slots.
     Point3 EvalNormalPerturb(ShadeContext& sc) override;
+
+    // The gamma that linearises 8- and 16-bit files: 2.2 for pictures, 1 for
+    // data such as normal maps. Changing it reads the file anew.
+    void SetFileGamma(float gamma);
+    float GetFileGamma() const { return fileGamma_; }
+    // The picture, read on the first call after the name was set; empty when the
+    // file could not be read.
+    const HostImage& Image();
 
     void Update(TimeValue, Interval&) override {}
     void Reset() override;
@@ -80,10 +122,23 @@ protected:
     }
 
 private:
+    struct LoadState {
+        std::once_flag once;
+        std::atomic<bool> ready{false};
+        HostImage image;
+    };
+
+    void Load(LoadState& state);
+    void ForgetImage();
+    UVPlacement CurrentPlacement();
+
     StdUVGen* uvGen_ = nullptr;
+    StdUVGenImpl* uvGenImpl_ = nullptr;  // the same object when it is the host's own
     std::wstring mapName_;
     int filterType_ = FILTER_PYR;
     int alphaSource_ = ALPHA_FILE;
     int endCondition_ = END_LOOP;
     BOOL alphaAsMono_ = FALSE;
+    float fileGamma_ = 2.2f;
+    std::unique_ptr<LoadState> image_;
 };

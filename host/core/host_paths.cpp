@@ -1,0 +1,49 @@
+#include "host_paths.h"
+
+#include <cstdlib>
+#include <cwctype>
+#include <filesystem>
+
+#ifndef LUMRA_DEFAULT_ROOT
+#define LUMRA_DEFAULT_ROOT "data"
+#endif
+
+namespace {
+
+constexpr std::wstring_view kPluginRoot = L"c:\\[lumra]";
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Windows compares paths without regard to letter case.
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        wchar_t a = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(text[i])));
+        wchar_t b = prefix[i] == L'/' ? L'\\' : prefix[i];
+        if (a == L'/') a = L'\\';
+        if (a != b) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring HostDataRoot() {
+    const char* env = std::getenv("LUMRA_ROOT");
+    const std::string root = (env && *env) ? env : LUMRA_DEFAULT_ROOT;
+    return std::filesystem::path(root).wstring();
+}
+
+std::wstring ResolveHostPath(const MCHAR* name) {
+    if (!name) return {};
+    std::wstring_view text(name);
+    std::wstring out;
+    if (StartsWithNoCase(text, kPluginRoot) &&
+        (text.size() == kPluginRoot.size() || IsSeparator(text[kPluginRoot.size()]))) {
+        out = HostDataRoot();
+        while (out.size() > 1 && IsSeparator(out.back())) out.pop_back();
+        text.remove_prefix(kPluginRoot.size());
+    }
+    for (wchar_t c : text) out.push_back(c == L'\\' ? L'/' : c);
+    return out;
+}

@@ -1,0 +1,9 @@
+// The image decoder's implementation, compiled once for the host library. It is
+// kept apart because it is slow to compile and its warnings are not ours.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_NO_PSD
+#define STBI_NO_GIF
+#define STBI_NO_PIC
+#define STBI_NO_PNM
+#define STBI_FAILURE_USERMSG
+#include <stb_image.h>

@@ -1,0 +1,187 @@
+#include "lumra/image_file.h"
+
+#include <OpenEXR/ImfChannelList.h>
+#include <OpenEXR/ImfFrameBuffer.h>
+#include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfOutputFile.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+constexpr float kDisplayGamma = 2.2f;
+
+std::string LowerExtension(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = path.substr(dot);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes, std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        error = "cannot write \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const int writeErrno = errno;
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) {
+        error = "cannot write \"" + path + "\": " + std::strerror(written ? errno : writeErrno);
+        return false;
+    }
+    return true;
+}
+
+unsigned char DisplayByte(float linear) {
+    if (!(linear > 0.0f)) return 0;  // also NaN
+    if (linear >= 1.0f) return 255;
+    return static_cast<unsigned char>(std::pow(linear, 1.0f / kDisplayGamma) * 255.0f + 0.5f);
+}
+
+void AppendToString(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                               static_cast<size_t>(size));
+}
+
+bool WritePng(const std::string& path, int width, int height, const float* rgb,
+              std::string& error) {
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
+    std::vector<unsigned char> bytes(count);
+    for (size_t i = 0; i < count; ++i) bytes[i] = DisplayByte(rgb[i]);
+    std::string encoded;
+    if (!stbi_write_png_to_func(AppendToString, &encoded, width, height, 3, bytes.data(),
+                                width * 3)) {
+        error = "cannot encode \"" + path + "\" as PNG";
+        return false;
+    }
+    return WriteBytes(path, encoded, error);
+}
+
+bool WriteExr(const std::string& path, int width, int height, const float* rgb,
+              std::string& error) {
+    try {
+        Imf::Header header(width, height);
+        const char* names[3] = {"R", "G", "B"};
+        Imf::FrameBuffer frame;
+        const size_t xStride = 3 * sizeof(float);
+        const size_t yStride = xStride * static_cast<size_t>(width);
+        for (int c = 0; c < 3; ++c) {
+            header.channels().insert(names[c], Imf::Channel(Imf::FLOAT));
+            frame.insert(names[c], Imf::Slice(Imf::FLOAT,
+                                              reinterpret_cast<char*>(const_cast<float*>(rgb + c)),
+                                              xStride, yStride));
+        }
+        Imf::OutputFile file(path.c_str(), header);
+        file.setFrameBuffer(frame);
+        file.writePixels(height);
+        return true;
+    } catch (const std::exception& e) {
+        error = "cannot write \"" + path + "\": " + e.what();
+        return false;
+    }
+}
+
+// One pixel as shared-exponent RGBE.
+void ToRgbe(const float* c, unsigned char out[4]) {
+    const float r = std::max(c[0], 0.0f), g = std::max(c[1], 0.0f), b = std::max(c[2], 0.0f);
+    const float v = std::max(r, std::max(g, b));
+    if (!(v >= 1.0e-32f) || !std::isfinite(v)) {
+        out[0] = out[1] = out[2] = out[3] = 0;
+        return;
+    }
+    int e = 0;
+    const float scale = std::frexp(v, &e) * 256.0f / v;
+    out[0] = static_cast<unsigned char>(r * scale);
+    out[1] = static_cast<unsigned char>(g * scale);
+    out[2] = static_cast<unsigned char>(b * scale);
+    out[3] = static_cast<unsigned char>(e + 128);
+}
+
+// One channel of a scanline with the format's run-length scheme: runs of 3 to
+// 127 equal bytes as (128 + n, byte), everything else as (n, n bytes).
+void EncodeChannel(const unsigned char* data, int n, std::string& out) {
+    int i = 0;
+    while (i < n) {
+        int run = 1;
+        while (i + run < n && run < 127 && data[i + run] == data[i]) ++run;
+        if (run >= 3) {
+            out.push_back(static_cast<char>(128 + run));
+            out.push_back(static_cast<char>(data[i]));
+            i += run;
+            continue;
+        }
+        // Literal bytes up to the next run of three or more.
+        int start = i, count = 0;
+        while (i < n && count < 128) {
+            if (i + 2 < n && data[i] == data[i + 1] && data[i] == data[i + 2]) break;
+            ++i;
+            ++count;
+        }
+        out.push_back(static_cast<char>(count));
+        out.append(reinterpret_cast<const char*>(data + start), static_cast<size_t>(count));
+    }
+}
+
+}  // namespace
+
+std::string EncodeRadianceHdr(int width, int height, const float* rgb) {
+    std::string out = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(height) +
+                      " +X " + std::to_string(width) + "\n";
+    const bool runLength = width >= 8 && width < 32768;
+    std::vector<unsigned char> line(static_cast<size_t>(width) * 4);
+    std::vector<unsigned char> channel(static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            ToRgbe(rgb + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3,
+                   &line[static_cast<size_t>(x) * 4]);
+        if (!runLength) {
+            out.append(reinterpret_cast<const char*>(line.data()), line.size());
+            continue;
+        }
+        out.push_back(2);
+        out.push_back(2);
+        out.push_back(static_cast<char>(width >> 8));
+        out.push_back(static_cast<char>(width & 0xff));
+        for (int c = 0; c < 4; ++c) {
+            for (int x = 0; x < width; ++x) channel[static_cast<size_t>(x)] = line[static_cast<size_t>(x) * 4 + static_cast<size_t>(c)];
+            EncodeChannel(channel.data(), width, out);
+        }
+    }
+    return out;
+}
+
+bool WriteImageFile(const std::string& path, int width, int height, const float* rgb,
+                    std::string& error) {
+    error.clear();
+    if (width <= 0 || height <= 0 || !rgb) {
+        error = "cannot write \"" + path + "\": the picture is empty";
+        return false;
+    }
+    const std::string ext = LowerExtension(path);
+    if (ext == ".png") return WritePng(path, width, height, rgb, error);
+    if (ext == ".exr") return WriteExr(path, width, height, rgb, error);
+    if (ext == ".hdr") return WriteBytes(path, EncodeRadianceHdr(width, height, rgb), error);
+    error = "cannot write \"" + path + "\": " +
+            (ext.empty() ? std::string("the name has no extension")
+                         : "unknown picture type \"" + ext + "\"") +
+            " (use .png, .exr or .hdr)";
+    return false;
+}
+
+bool ReadImageFile(const std::string& path, HostImage& image, std::string& error) {
+    return ReadHostImage(path, image, error, kDisplayGamma);
+}
