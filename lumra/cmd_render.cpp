@@ -82,8 +82,8 @@ std::vector<Color> Render(Mtl& mtl, SampleSlot& slot, int threads, const std::st
 }
 
 // The contact sheet: the five reflectance models in columns, glossiness values in
-// rows, of the material with its reflection on (multiplier 1 unless --set gives
-// another). Each cell is labelled.
+// rows, of the material with its reflection on (multiplier 1) over a dark diffuse
+// colour (0.05), unless --set gives those. Each cell is labelled.
 std::vector<Color> RenderSheet(const PluginHost& host, ClassDesc* cd, const RenderOptions& options,
                                const SampleSlotBackground& background, int threads, int* width,
                                int* height, std::string* error) {
@@ -95,15 +95,19 @@ std::vector<Color> RenderSheet(const PluginHost& host, ClassDesc* cd, const Rend
     *height = cell * kRows;
     std::vector<Color> sheet(static_cast<std::size_t>(*width) * *height, Color(0.0f, 0.0f, 0.0f));
     const int scale = cell >= 192 ? 2 : 1;
-    const bool reflectionGiven =
-        std::any_of(options.settings.begin(), options.settings.end(),
-                    [](const std::string& s) { return s.rfind("mtl_reflect_mult=", 0) == 0; });
+    auto given = [&](const char* prefix) {
+        return std::any_of(options.settings.begin(), options.settings.end(),
+                           [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+    };
+    const bool reflectionGiven = given("mtl_reflect_mult=");
+    const bool diffuseGiven = given("mtl_diffuse_color=");
 
     for (int row = 0; row < kRows; ++row) {
         for (int column = 0; column < kColumns; ++column) {
             std::vector<Setting> extra = {{"mtl_reflect_brdf", kModels[column]},
                                           {"mtl_refl_gloss", kGlossiness[row]}};
             if (!reflectionGiven) extra.push_back({"mtl_reflect_mult", "1"});
+            if (!diffuseGiven) extra.push_back({"mtl_diffuse_color", "0.05,0.05,0.05"});
             MtlHandle mtl = MakeMaterial(host, cd, options, extra, error);
             if (!mtl) return {};
             SampleSlot slot(cell, cell, background);
