@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
                           "Set a parameter by internal name, as for 'show'. Repeatable.");
     renderCmd->add_option("--map", render.maps,
                           "Put a bitmap texture of an image file in a map parameter: "
-                          "NAME=FILE, e.g. mtl_diffuse_map=wood.png. Repeatable.");
+                          "NAME=FILE, e.g. mtl_diffuse_map=wood.png; NAME=normal:FILE wraps a "
+                          "tangent-space normal map in a Normal Bump map. Repeatable.");
     renderCmd->add_option("--size", render.size, "Slot size in pixels (each cell's, with --sheet)")
         ->capture_default_str();
     renderCmd->add_option("--background", render.background,

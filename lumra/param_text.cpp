@@ -2,6 +2,7 @@
 
 #include "text.h"
 
+#include "normal_bump.h"
 #include "stdmat.h"
 #include "texmap.h"
 
@@ -188,17 +189,28 @@ bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, s
         *error = ToUtf8(def.int_name) + ": no image file given";
         return false;
     }
-    BitmapTex* map = NewDefaultBitmapTex();
-    if (!map) {
+    // "normal:FILE" wraps a tangent-space normal map in the host's Normal Bump map.
+    static const std::string kNormalPrefix = "normal:";
+    const bool normalMap = setting.value.rfind(kNormalPrefix, 0) == 0;
+    const std::wstring file =
+        FromUtf8(normalMap ? setting.value.substr(kNormalPrefix.size()) : setting.value);
+    BitmapTex* bitmap = NewDefaultBitmapTex();
+    if (!bitmap) {
         *error = "the host could not make a bitmap texture";
         return false;
     }
-    const std::wstring file = FromUtf8(setting.value);
-    map->SetMapName(file.c_str(), false);
+    bitmap->SetMapName(file.c_str(), false);
     MSTR name;
     SplitFilename(MSTR(file.c_str()), nullptr, &name, nullptr);
+    bitmap->SetName(name);
+    Texmap* map = normalMap ? NewNormalBumpTex(bitmap) : bitmap;
+    if (!map) {
+        bitmap->DeleteMe();
+        *error = "the host could not make a Normal Bump map";
+        return false;
+    }
     map->SetName(name);
-    if (!block->SetValue(def.ID, t, static_cast<Texmap*>(map))) {
+    if (!block->SetValue(def.ID, t, map)) {
         map->DeleteMe();
         *error = ToUtf8(def.int_name) + ": the parameter block refused the map";
         return false;

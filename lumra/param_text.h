@@ -22,8 +22,9 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
                   std::string* error, std::string* warning);
 
 // Puts a bitmap texture of the image file in a map parameter, by the parameter's
-// internal name ("NAME=FILE"); the texture is named after the file. False with the
-// reason when the name is unknown or not a map.
+// internal name ("NAME=FILE"); the texture is named after the file. "NAME=normal:FILE"
+// wraps the picture, a tangent-space normal map, in a Normal Bump map. False with
+// the reason when the name is unknown or not a map.
 bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, std::string* error);
 
 // The parameter's value at time t as text; list choices as "3 (GGX)", maps by name.

@@ -140,11 +140,52 @@ TEST(LumraCli, BadSettingsFailClearly) {
 }
 
 TEST(LumraCli, EveryCommandHasHelp) {
-    for (const char* args : {"--help", "classes --help", "show --help"}) {
+    for (const char* args : {"--help", "classes --help", "show --help", "render --help"}) {
         const Result r = RunLumra(args);
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_NE(r.out.find("Usage"), std::string::npos) << args;
     }
     EXPECT_NE(RunLumra("show --help").out.find("--set"), std::string::npos);
     EXPECT_NE(RunLumra("").exitCode, 0);
+}
+
+TEST(LumraCli, RenderWritesTheSlotAndReportsTimeAndLoopLength) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("lumra_render_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const char* name : {"slot.png", "slot.exr", "slot.hdr"}) {
+        const auto file = dir / name;
+        const Result r = RunLumra("render --size 32 --threads 2 --set mtl_reflect_mult=1 -o '" +
+                                  file.string() + "'");
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_GT(std::filesystem::file_size(file), 100u) << name;
+        EXPECT_NE(r.out.find("32x32, 2 threads"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("loop iterations per shaded pixel"), std::string::npos) << r.out;
+    }
+    const auto sheet = dir / "sheet.png";
+    const Result r = RunLumra("render --sheet --size 16 --background 0.2,0.2,0.2 -o '" +
+                              sheet.string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("80x80"), std::string::npos) << r.out;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(LumraCli, RenderRefusesBadOptionsClearly) {
+    struct Case {
+        const char* args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"render --background 1,2 -o /tmp/x.png", "neither 'checker' nor a colour"},
+        {"render --size 2 -o /tmp/x.png", "--size must be between 8 and 8192"},
+        {"render --size 16 -o /tmp/lumra_x.bmp", "unknown picture type"},
+        {"render --size 16 -o /no/such/folder/x.png", "cannot write"},
+        {"render --map mtl_diffuse_mult=a.png -o /tmp/x.png", "is not a map parameter"},
+        {"render --set mtl_reflect_brdf=Blinn -o /tmp/x.png", "is not one of"},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunLumra(c.args);
+        EXPECT_NE(r.exitCode, 0) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+    }
 }
