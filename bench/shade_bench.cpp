@@ -97,7 +97,7 @@ BENCHMARK(BM_Shade)->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}, {0, 1}});
 // The pieces every loop iteration needs: two draws, ...
 void BM_TwoDraws(benchmark::State& state) {
     ShadeRandom r;
-    r.Seed(7);
+    r.Restart(7);
     for (auto _ : state) {
         const float u1 = r.Uniform();
         const float u2 = std::fmax(r.Uniform(), 1e-6f);
@@ -114,7 +114,7 @@ void BM_EnvironmentLookup(benchmark::State& state) {
     SampleSlotContext sc(slot);
     sc.SetPixel(20.5f, 20.5f);
     ShadeRandom r;
-    r.Seed(3);
+    r.Restart(3);
     for (auto _ : state) {
         const Point3 d = Normalize(Point3(r.Uniform() - 0.5f, r.Uniform() - 0.5f, r.Uniform() - 0.5f));
         benchmark::DoNotOptimize(sc.EvalEnvironMap(previewEnvMap, d));
@@ -130,7 +130,7 @@ void BM_Sampler(benchmark::State& state) {
     const auto pixels = SpherePixels(slot);
     SampleSlotContext sc(slot);
     ShadeRandom r;
-    r.Seed(11);
+    r.Restart(11);
     const float g = 0.7f, e = 194.72f, a = 0.5f;
     Color out(0.0f, 0.0f, 0.0f);
     std::size_t i = 0;

@@ -207,7 +207,7 @@ void LumraMtl::Shade(ShadeContext& sc) {
 
     // 15. This call's random stream.
     ShadeRandom& random = ThreadShadeRandom();
-    random.Seed(AdvanceShadeCallCounter());
+    random.Restart(AdvanceShadeCallCounter());
 
     // 16. Progressive loop: samples are averaged until kSettledIterations iterations,
     // counted over the whole loop, have moved the average's brightness by less than

@@ -23,7 +23,8 @@ inline std::uint32_t AdvanceShadeCallCounter() {
 
 class ShadeRandom {
 public:
-    void Seed(std::uint32_t seed) { state_ = seed; }
+    // Starts the sequence again from the given state.
+    void Restart(std::uint32_t state) { state_ = state; }
     // An integer in 0..32767.
     int Draw() {
         state_ = state_ * 214013u + 2531011u;

@@ -79,14 +79,14 @@ TEST_F(MaterialTest, BlockDeclarationMatchesTheTable) {
 
     for (int i = 0; i < desc.Count(); ++i) {
         const ParamDef& def = desc.GetParamDefByIndex(i);
-        const ParamSpec& spec = kParamTable[i];
-        EXPECT_EQ(def.ID, spec.id);
-        EXPECT_EQ(def.flags, spec.flags) << spec.id;
-        EXPECT_EQ(def.local_name, spec.label) << spec.id;
+        const ParamSpec& row = kParamTable[i];
+        EXPECT_EQ(def.ID, row.id);
+        EXPECT_EQ(def.flags, row.flags) << row.id;
+        EXPECT_EQ(def.local_name, row.label) << row.id;
         if (def.type == TYPE_TEXMAP) {
-            EXPECT_EQ(def.ref_no, spec.slot);
-            EXPECT_EQ(def.subtexno, spec.slot);
-            EXPECT_EQ(kSlotParamIds[spec.slot], def.ID);
+            EXPECT_EQ(def.ref_no, row.slot);
+            EXPECT_EQ(def.subtexno, row.slot);
+            EXPECT_EQ(kSlotParamIds[row.slot], def.ID);
         }
     }
     const ParamDef& brdf = desc.GetParamDef(mtl_reflect_brdf);

@@ -30,18 +30,18 @@ TEST(GlossToCosPower, MapsGlossinessToCosinePower) {
 
 TEST(ShadeRandom, DrawsTheRunTimeSequenceAndMaps32767ToZero) {
     ShadeRandom r;
-    r.Seed(1);
+    r.Restart(1);
     EXPECT_EQ(r.Draw(), 41);  // the run-time generator's well-known first draws
     EXPECT_EQ(r.Draw(), 18467);
     EXPECT_EQ(r.Draw(), 6334);
     // A state whose next draw is 32767: s' = 0x7FFF0000 = s * 214013 + 2531011.
     std::uint32_t inverse = 1;
     for (int i = 0; i < 5; ++i) inverse *= 2u - 214013u * inverse;  // Newton's inverse mod 2^32
-    r.Seed((0x7FFF0000u - 2531011u) * inverse);
+    r.Restart((0x7FFF0000u - 2531011u) * inverse);
     ShadeRandom copy = r;
     EXPECT_EQ(copy.Draw(), 32767);
     EXPECT_EQ(r.Uniform(), 0.0f);
-    r.Seed(12345);
+    r.Restart(12345);
     for (int i = 0; i < 1000; ++i) {
         const float u = r.Uniform();
         EXPECT_GE(u, 0.0f);
