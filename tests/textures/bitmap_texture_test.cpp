@@ -4,6 +4,7 @@
 #include "bitmaptex.h"
 
 #include <latch>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -145,6 +146,12 @@ TEST_F(BitmapTexture, EnvironmentIsLookedUpByWorldDirection) {
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0, 0, 1)).g, 1.0f - 0.5f / 32.0f, 1e-3f);
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0, 0, -1)).g, 0.5f / 32.0f, 1e-3f);
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0.001f, 0.0f, -1.0f)).g, 0.5f / 32.0f, 1e-3f);
+    // Degenerate directions still read inside the picture.
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const Point3& d : {Point3(0, 0, 0), Point3(std::nanf(""), 0.0f, 1.0f), Point3(inf, -inf, inf)}) {
+        const AColor c = EnvironmentAt(*tex, d);
+        EXPECT_TRUE(std::isfinite(c.r) && std::isfinite(c.g)) << d.x << " " << d.y << " " << d.z;
+    }
 }
 
 TEST_F(BitmapTexture, EnvironmentWrapsAcrossTheSeamBehindTheCentre) {
