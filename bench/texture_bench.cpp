@@ -26,18 +26,29 @@ BMTex* NewTexture(bool environment) {
     return tex;
 }
 
-std::vector<Point3> RandomDirections() {
+// Scattered directions (range(0) = 0), which miss the caches as rough glossy
+// samples do, or directions sweeping slowly over the sphere (1), as mirror
+// reflections of neighbouring pixels do.
+std::vector<Point3> Directions(bool coherent) {
     std::mt19937 rng(7);
     std::normal_distribution<float> gauss;
     std::vector<Point3> dirs(kCount);
-    for (Point3& d : dirs) d = Normalize(Point3(gauss(rng), gauss(rng), gauss(rng)));
+    for (size_t i = 0; i < dirs.size(); ++i) {
+        if (coherent) {
+            const float t = static_cast<float>(i) / kCount;
+            const float z = 2.0f * t - 1.0f, r = std::sqrt(1.0f - z * z), a = 40.0f * t;
+            dirs[i] = Point3(r * std::cos(a), r * std::sin(a), z);
+        } else {
+            dirs[i] = Normalize(Point3(gauss(rng), gauss(rng), gauss(rng)));
+        }
+    }
     return dirs;
 }
 
 // Through the host's EvalEnvironMap, as the shader calls it.
 void BM_EnvironmentLookup(benchmark::State& state) {
     BMTex* tex = NewTexture(true);
-    const std::vector<Point3> dirs = RandomDirections();
+    const std::vector<Point3> dirs = Directions(state.range(0) != 0);
     TestSlotContext sc;
     if (tex->Image().Empty()) state.SkipWithError("the studio picture did not load");
     size_t i = 0;
@@ -47,12 +58,12 @@ void BM_EnvironmentLookup(benchmark::State& state) {
     }
     tex->DeleteMe();
 }
-BENCHMARK(BM_EnvironmentLookup);
+BENCHMARK(BM_EnvironmentLookup)->Arg(0)->Arg(1);
 
 // The texture evaluated directly with the context's view.
 void BM_EnvironmentEvalColor(benchmark::State& state) {
     BMTex* tex = NewTexture(true);
-    const std::vector<Point3> dirs = RandomDirections();
+    const std::vector<Point3> dirs = Directions(state.range(0) != 0);
     TestSlotContext sc;
     tex->Image();
     size_t i = 0;
@@ -63,7 +74,7 @@ void BM_EnvironmentEvalColor(benchmark::State& state) {
     }
     tex->DeleteMe();
 }
-BENCHMARK(BM_EnvironmentEvalColor);
+BENCHMARK(BM_EnvironmentEvalColor)->Arg(0)->Arg(1);
 
 // The same picture in a texture slot: the bilinear fetch with placement only.
 void BM_TextureBilinearLookup(benchmark::State& state) {
@@ -71,7 +82,11 @@ void BM_TextureBilinearLookup(benchmark::State& state) {
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> uniform(0.0f, 1.0f);
     std::vector<Point3> uvs(kCount);
-    for (Point3& uv : uvs) uv = Point3(uniform(rng), uniform(rng), 0.0f);
+    for (size_t k = 0; k < uvs.size(); ++k) {
+        const float t = static_cast<float>(k) / kCount;
+        uvs[k] = state.range(0) ? Point3(std::fmod(40.0f * t, 1.0f), t, 0.0f)
+                                : Point3(uniform(rng), uniform(rng), 0.0f);
+    }
     TestSlotContext sc;
     tex->Image();
     size_t i = 0;
@@ -82,7 +97,7 @@ void BM_TextureBilinearLookup(benchmark::State& state) {
     }
     tex->DeleteMe();
 }
-BENCHMARK(BM_TextureBilinearLookup);
+BENCHMARK(BM_TextureBilinearLookup)->Arg(0)->Arg(1);
 
 }  // namespace
 

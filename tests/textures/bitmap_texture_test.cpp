@@ -2,9 +2,11 @@
 #include "tests/textures/texture_fixture.h"
 
 #include "bitmaptex.h"
+#include "latlong.h"
 
 #include <latch>
 #include <limits>
+#include <random>
 #include <thread>
 
 namespace {
@@ -278,4 +280,26 @@ TEST_F(BitmapTexture, EightThreadsEvaluatingFirstReadTheFileOnce) {
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), missing ? 1 : 0) << err;
         for (float s : seen) EXPECT_NEAR(s, missing ? 0.0f : 0.25f, 1e-3f);
     }
+}
+
+TEST(LatLong, FastArcTangentAgreesWithTheLibrary) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+    float worst = 0.0f;
+    for (int i = 0; i < 200000; ++i) {
+        const float y = uniform(rng), x = uniform(rng);
+        worst = std::max(worst, std::fabs(latlong::Atan2(y, x) - std::atan2(y, x)));
+    }
+    EXPECT_LT(worst, 2e-5f);
+    for (float y : {0.0f, 1.0f, -1.0f, 1e-30f})
+        for (float x : {0.0f, 1.0f, -1.0f, 1e-30f})
+            EXPECT_NEAR(latlong::Atan2(y, x), std::atan2(y, x), 2e-5f) << y << ", " << x;
+    // The round trip through the picture's layout.
+    for (float u : {0.1f, 0.5f, 0.9f})
+        for (float v : {0.05f, 0.5f, 0.8f}) {
+            float u2, v2;
+            latlong::DirectionToUV(latlong::UVToDirection(u, v), u2, v2);
+            EXPECT_NEAR(u2, u, 1e-5f);
+            EXPECT_NEAR(v2, v, 1e-5f);
+        }
 }
