@@ -104,8 +104,6 @@ inline AColor EnvironmentLookup(const HostImage& img, ShadeContext& sc) {
 
 inline float Mono(const AColor& c) { return (c.r + c.g + c.b) / 3.0f; }
 
-inline Point3 UnitOrZero(const Point3& v) { return Normalize(v); }
-
 std::string Narrow(const std::wstring& s) {
     try {
         return std::filesystem::path(s).string();
@@ -249,7 +247,7 @@ Point3 BMTex::EvalNormalPerturb(ShadeContext& sc) {
 
     Point3 dP[3];
     sc.DPdUVW(dP, 0);
-    return -(dhdu * UnitOrZero(dP[0]) + dhdv * UnitOrZero(dP[1]));
+    return -(dhdu * Normalize(dP[0]) + dhdv * Normalize(dP[1]));
 }
 
 RefTargetHandle BMTex::Clone(RemapDir& remap) {
