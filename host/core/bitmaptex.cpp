@@ -12,43 +12,57 @@
 
 namespace {
 
-// Texel index i brought into 0 .. n-1 by the end condition.
+// Texel index i brought into 0 .. n-1 by the end condition. Coordinates are
+// tamed first (below), so i lies within one period of the picture and a compare
+// or two replaces a division.
+inline int LoopIndex(int i, int n) { return i < 0 ? i + n : (i >= n ? i - n : i); }
+inline int HoldIndex(int i, int n) { return i < 0 ? 0 : (i >= n ? n - 1 : i); }
 inline int EndIndex(int i, int n, int endCondition) {
     switch (endCondition) {
         case END_HOLD:
-            return i < 0 ? 0 : (i >= n ? n - 1 : i);
+            return HoldIndex(i, n);
         case END_PINGPONG: {
-            const int period = 2 * n;
-            int m = i % period;
-            if (m < 0) m += period;
-            return m < n ? m : period - 1 - m;
+            const int m = LoopIndex(i, 2 * n);
+            return m < n ? m : 2 * n - 1 - m;
         }
-        default: {
-            int m = i % n;
-            return m < 0 ? m + n : m;
-        }
+        default:
+            return LoopIndex(i, n);
     }
 }
 
-// Keeps far-off and non-finite coordinates from overflowing the texel
-// arithmetic; looping images are first brought near the first tile.
-inline float TameCoordinate(float t, int endCondition) {
-    if (!(t > -1.0e6f && t < 1.0e6f)) return 0.0f;
-    if (endCondition == END_LOOP) t -= std::floor(t);
-    return t;
+// floor() for |t| below 2^31, without a library call on processors before SSE4.1.
+inline float FastFloor(float t) {
+    const float f = static_cast<float>(static_cast<int>(t));
+    return f > t ? f - 1.0f : f;
 }
 
-// Bilinear lookup at picture coordinates (u, v), v up, texel centres at half
-// steps; endX and endY say what lies beyond the left/right and bottom/top edges.
+// Brings a picture coordinate within one period of the end condition: 0..1 for
+// looping and holding, 0..2 for ping-pong. Far-off and non-finite coordinates
+// give 0 rather than overflowing the texel arithmetic.
+inline float TameCoordinate(float t, int endCondition) {
+    if (!(t > -1.0e6f && t < 1.0e6f)) return 0.0f;
+    switch (endCondition) {
+        case END_HOLD:
+            return t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+        case END_PINGPONG:
+            return t - 2.0f * FastFloor(0.5f * t);
+        default:
+            return t - FastFloor(t);
+    }
+}
+
+// Bilinear lookup at picture coordinates (u, v) within one period of the end
+// conditions, v up, texel centres at half steps; endX and endY say what lies
+// beyond the left and right, and the bottom and top edges.
 inline AColor Bilinear(const HostImage& img, float u, float v, int endX, int endY) {
     const float x = u * static_cast<float>(img.width) - 0.5f;
     const float y = (1.0f - v) * static_cast<float>(img.height) - 0.5f;
-    const float fx = std::floor(x);
-    const float fy = std::floor(y);
-    const float tx = x - fx;
-    const float ty = y - fy;
-    const int ix = static_cast<int>(fx);
-    const int iy = static_cast<int>(fy);
+    // Tamed coordinates keep x and y above -1, where truncation after adding 1
+    // is the floor.
+    const int ix = static_cast<int>(x + 1.0f) - 1;
+    const int iy = static_cast<int>(y + 1.0f) - 1;
+    const float tx = x - static_cast<float>(ix);
+    const float ty = y - static_cast<float>(iy);
     const int x0 = EndIndex(ix, img.width, endX);
     const int x1 = EndIndex(ix + 1, img.width, endX);
     const int y0 = EndIndex(iy, img.height, endY);
@@ -84,12 +98,11 @@ inline AColor EnvironmentLookup(const HostImage& img, ShadeContext& sc) {
     const Point3 dir = sc.VectorTo(sc.V(), REF_WORLD);
     float u, v;
     latlong::DirectionToUV(dir, u, v);
+    if (!(u >= 0.0f && u <= 1.0f && v >= 0.0f && v <= 1.0f)) u = v = 0.5f;  // not a number
     return Bilinear(img, u, v, END_LOOP, END_HOLD);
 }
 
 inline float Mono(const AColor& c) { return (c.r + c.g + c.b) / 3.0f; }
-
-inline Point3 UnitOrZero(const Point3& v) { return Normalize(v); }
 
 std::string Narrow(const std::wstring& s) {
     try {
@@ -234,7 +247,7 @@ Point3 BMTex::EvalNormalPerturb(ShadeContext& sc) {
 
     Point3 dP[3];
     sc.DPdUVW(dP, 0);
-    return -(dhdu * UnitOrZero(dP[0]) + dhdv * UnitOrZero(dP[1]));
+    return -(dhdu * Normalize(dP[0]) + dhdv * Normalize(dP[1]));
 }
 
 RefTargetHandle BMTex::Clone(RemapDir& remap) {

@@ -65,7 +65,9 @@ private:
 // In texture slots it looks the picture up bilinearly at the context's UVW
 // (channel 0), with the placement above and the end condition beyond the edges.
 // In environment slots it looks the picture up by the direction of the view in
-// world coordinates, in the latitude-longitude layout of latlong.h.
+// world coordinates, in the latitude-longitude layout of latlong.h; the host
+// has only this spherical environment mapping, whichever mapping is chosen. The
+// filter type is kept for the host's dialogs; lookups are always bilinear.
 //
 // A file that cannot be read evaluates to black, and the reason is printed once
 // on standard error.

@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -75,11 +78,13 @@ struct StbFree {
 };
 
 bool ReadWithStb(const std::string& path, HostImage& image, std::string& error, float gamma) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "the file cannot be opened";
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                        std::fclose);
+    if (!file) {
+        error = std::string("the file cannot be opened: ") + std::strerror(errno);
         return false;
     }
+    std::FILE* f = file.get();
     int w = 0, h = 0, channels = 0;
     bool ok = false;
     if (stbi_is_hdr_from_file(f)) {
@@ -104,7 +109,6 @@ bool ReadWithStb(const std::string& path, HostImage& image, std::string& error, 
             ok = true;
         }
     }
-    std::fclose(f);
     if (!ok) {
         const char* reason = stbi_failure_reason();
         error = reason ? reason : "the file is not an image this host reads";
@@ -125,8 +129,13 @@ bool ReadHostImage(const std::string& path, HostImage& image, std::string& error
         error = "no file name";
         return false;
     }
-    const bool ok = HasExrMagic(path) ? ReadExr(path, image, error)
-                                      : ReadWithStb(path, image, error, gamma);
+    bool ok = false;
+    try {
+        ok = HasExrMagic(path) ? ReadExr(path, image, error)
+                               : ReadWithStb(path, image, error, gamma);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory for the picture";
+    }
     if (!ok) image = HostImage();
     return ok;
 }

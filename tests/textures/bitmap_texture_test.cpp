@@ -2,8 +2,11 @@
 #include "tests/textures/texture_fixture.h"
 
 #include "bitmaptex.h"
+#include "latlong.h"
 
 #include <latch>
+#include <limits>
+#include <random>
 #include <thread>
 
 namespace {
@@ -145,6 +148,12 @@ TEST_F(BitmapTexture, EnvironmentIsLookedUpByWorldDirection) {
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0, 0, 1)).g, 1.0f - 0.5f / 32.0f, 1e-3f);
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0, 0, -1)).g, 0.5f / 32.0f, 1e-3f);
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0.001f, 0.0f, -1.0f)).g, 0.5f / 32.0f, 1e-3f);
+    // Degenerate directions still read inside the picture.
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const Point3& d : {Point3(0, 0, 0), Point3(std::nanf(""), 0.0f, 1.0f), Point3(inf, -inf, inf)}) {
+        const AColor c = EnvironmentAt(*tex, d);
+        EXPECT_TRUE(std::isfinite(c.r) && std::isfinite(c.g)) << d.x << " " << d.y << " " << d.z;
+    }
 }
 
 TEST_F(BitmapTexture, EnvironmentWrapsAcrossTheSeamBehindTheCentre) {
@@ -271,4 +280,26 @@ TEST_F(BitmapTexture, EightThreadsEvaluatingFirstReadTheFileOnce) {
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), missing ? 1 : 0) << err;
         for (float s : seen) EXPECT_NEAR(s, missing ? 0.0f : 0.25f, 1e-3f);
     }
+}
+
+TEST(LatLong, FastArcTangentAgreesWithTheLibrary) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+    float worst = 0.0f;
+    for (int i = 0; i < 200000; ++i) {
+        const float y = uniform(rng), x = uniform(rng);
+        worst = std::max(worst, std::fabs(latlong::Atan2(y, x) - std::atan2(y, x)));
+    }
+    EXPECT_LT(worst, 2e-5f);
+    for (float y : {0.0f, 1.0f, -1.0f, 1e-30f})
+        for (float x : {0.0f, 1.0f, -1.0f, 1e-30f})
+            EXPECT_NEAR(latlong::Atan2(y, x), std::atan2(y, x), 2e-5f) << y << ", " << x;
+    // The round trip through the picture's layout.
+    for (float u : {0.1f, 0.5f, 0.9f})
+        for (float v : {0.05f, 0.5f, 0.8f}) {
+            float u2, v2;
+            latlong::DirectionToUV(latlong::UVToDirection(u, v), u2, v2);
+            EXPECT_NEAR(u2, u, 1e-5f);
+            EXPECT_NEAR(v2, v, 1e-5f);
+        }
 }
