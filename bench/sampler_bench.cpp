@@ -26,8 +26,8 @@ constexpr int kInputs = 1024;
 
 struct Inputs {
     std::array<Point2, kInputs> u;
-    std::array<Point3, kInputs> views;      // world views towards a surface facing +z
-    std::array<Point3, kInputs> local;      // unit directions above the surface
+    std::array<Point3, kInputs> views;  // world views towards a surface facing +z
+    std::array<Point3, kInputs> local;  // unit directions above the surface
 };
 
 const Inputs& SharedInputs() {
@@ -58,9 +58,12 @@ const TangentPair kAxes{Point3(1.0f, 0.0f, 0.0f), Point3(0.0f, 1.0f, 0.0f)};
 // Cosine powers the shade driver derives from glossiness 0.3, 0.7 and 0.95.
 float CosinePower(int glossinessPercent) {
     switch (glossinessPercent) {
-        case 30: return 4.65f;
-        case 70: return 71.3f;
-        default: return 16300.0f;
+        case 30:
+            return 4.65f;
+        case 70:
+            return 71.3f;
+        default:
+            return 16300.0f;
     }
 }
 
@@ -89,7 +92,8 @@ void BM_NdfAndLambda(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_NdfAndLambda<BeckmannNdf, BeckmannSmithLambda>)->Name("BeckmannNdf+SmithLambda");
-BENCHMARK(BM_NdfAndLambda<TrowbridgeReitzNdf, TrowbridgeReitzSmithLambda>)->Name("TrowbridgeReitzNdf+SmithLambda");
+BENCHMARK(BM_NdfAndLambda<TrowbridgeReitzNdf, TrowbridgeReitzSmithLambda>)
+    ->Name("TrowbridgeReitzNdf+SmithLambda");
 
 // range(0): 0 isotropic (α 0.3), 1 anisotropic (α 0.3 × 0.08)
 template <Point3 (*Sampler)(const Point3&, float, float, float, float)>
@@ -103,8 +107,14 @@ void BM_VisibleNormal(benchmark::State& state) {
         ++i;
     }
 }
-BENCHMARK(BM_VisibleNormal<BeckmannSampleVisibleNormal>)->Name("BeckmannSampleVisibleNormal")->ArgName("aniso")->DenseRange(0, 1);
-BENCHMARK(BM_VisibleNormal<TrowbridgeReitzSampleVisibleNormal>)->Name("TrowbridgeReitzSampleVisibleNormal")->ArgName("aniso")->DenseRange(0, 1);
+BENCHMARK(BM_VisibleNormal<BeckmannSampleVisibleNormal>)
+    ->Name("BeckmannSampleVisibleNormal")
+    ->ArgName("aniso")
+    ->DenseRange(0, 1);
+BENCHMARK(BM_VisibleNormal<TrowbridgeReitzSampleVisibleNormal>)
+    ->Name("TrowbridgeReitzSampleVisibleNormal")
+    ->ArgName("aniso")
+    ->DenseRange(0, 1);
 
 void BM_GgxSampleVisibleNormal(benchmark::State& state) {
     const Inputs& in = SharedInputs();
@@ -134,9 +144,13 @@ void BM_MicrofacetReflection(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MicrofacetReflection<SampleBeckmannReflection>)
-    ->Name("SampleBeckmannReflection")->ArgNames({"gloss", "aniso"})->ArgsProduct({{30, 70, 95}, {0, 50}});
+    ->Name("SampleBeckmannReflection")
+    ->ArgNames({"gloss", "aniso"})
+    ->ArgsProduct({{30, 70, 95}, {0, 50}});
 BENCHMARK(BM_MicrofacetReflection<SampleTrggxReflection>)
-    ->Name("SampleTrggxReflection")->ArgNames({"gloss", "aniso"})->ArgsProduct({{30, 70, 95}, {0, 50}});
+    ->Name("SampleTrggxReflection")
+    ->ArgNames({"gloss", "aniso"})
+    ->ArgsProduct({{30, 70, 95}, {0, 50}});
 
 void BM_SampleTorrSparrReflection(benchmark::State& state) {
     const Inputs& in = SharedInputs();
@@ -151,7 +165,12 @@ void BM_SampleTorrSparrReflection(benchmark::State& state) {
         ++i;
     }
 }
-BENCHMARK(BM_SampleTorrSparrReflection)->Name("SampleTorrSparrReflection")->ArgName("gloss")->Arg(30)->Arg(70)->Arg(95);
+BENCHMARK(BM_SampleTorrSparrReflection)
+    ->Name("SampleTorrSparrReflection")
+    ->ArgName("gloss")
+    ->Arg(30)
+    ->Arg(70)
+    ->Arg(95);
 
 void BM_SampleGgxReflection(benchmark::State& state) {
     const Inputs& in = SharedInputs();
@@ -187,7 +206,8 @@ void BM_OrenNayarFactor(benchmark::State& state) {
     const Inputs& in = SharedInputs();
     unsigned i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(OrenNayarFactor(in.local[i & (kInputs - 1)], in.local[(i + 7) & (kInputs - 1)], kUp, 0.5f));
+        benchmark::DoNotOptimize(
+            OrenNayarFactor(in.local[i & (kInputs - 1)], in.local[(i + 7) & (kInputs - 1)], kUp, 0.5f));
         ++i;
     }
 }

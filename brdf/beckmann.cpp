@@ -18,8 +18,8 @@ float BeckmannNdf(const Point3& m, float alphaX, float alphaY) {
     const float cosPhi = CosAzimuth(m);
     const float sinPhi = SinAzimuth(m);
     // Exponent −tan²θ (cos²φ/αx² + sin²φ/αy²).
-    const float e = (cosPhi * cosPhi * (-1.0f / (alphaX * alphaX)) - sinPhi * sinPhi / (alphaY * alphaY)) *
-                    tan2Theta;
+    const float e =
+        (cosPhi * cosPhi * (-1.0f / (alphaX * alphaX)) - sinPhi * sinPhi / (alphaY * alphaY)) * tan2Theta;
     // π αx αy cos⁴θ. It underflows to zero only for normals a hair from the
     // tangent plane, where the exponential has long vanished: D is zero there,
     // not 0/0.

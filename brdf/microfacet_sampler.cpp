@@ -110,9 +110,8 @@ void SampleBeckmannReflection(Color& out, ShadeContext& sc, const Point2& u, flo
                                               tangents);
 }
 
-void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
-                           float anisotropy, float rotation, Texmap* envMap, const Point3& N,
-                           const TangentPair& tangents) {
-    SampleMicrofacetReflection<TrowbridgeReitzModel>(out, sc, u, glossiness, anisotropy, rotation,
-                                                     envMap, N, tangents);
+void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness, float anisotropy,
+                           float rotation, Texmap* envMap, const Point3& N, const TangentPair& tangents) {
+    SampleMicrofacetReflection<TrowbridgeReitzModel>(out, sc, u, glossiness, anisotropy, rotation, envMap, N,
+                                                     tangents);
 }

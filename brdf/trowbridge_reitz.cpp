@@ -75,7 +75,6 @@ void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& 
     slopeY = S * z * std::sqrt(1.0f + slopeX * slopeX);
 }
 
-Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
-                                          float u2) {
+Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2) {
     return SampleVisibleNormalByStretch(wo, alphaX, alphaY, u1, u2, TrowbridgeReitzSampleUnitSlopes);
 }

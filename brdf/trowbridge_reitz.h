@@ -20,5 +20,4 @@ void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& 
 
 // A microfacet normal drawn from the visible normals seen from wo (wo.z ≥ 0);
 // a unit vector with z > 0.
-Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
-                                          float u2);
+Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2);

@@ -13,13 +13,13 @@
 
 namespace {
 
-// Kept inline so that the environment sampler's frame and view work can
-// overlap with the draw.
+// The draw itself, inline in the environment sampler below.
 inline Point3 DrawGgxVisibleNormal(const Point3& wo, float alpha, float u1, float u2) {
     // View stretched to unit roughness.
     const Point3 Vh = Normalize(Point3(alpha * wo.x, alpha * wo.y, wo.z));
     // Disc basis around the stretched view.
-    const Point3 T1 = Vh.z >= 0.999f ? Point3(1.0f, 0.0f, 0.0f) : Normalize(CrossProd(Vh, Point3(0.0f, 0.0f, 1.0f)));
+    const Point3 T1 =
+        Vh.z >= 0.999f ? Point3(1.0f, 0.0f, 0.0f) : Normalize(CrossProd(Vh, Point3(0.0f, 0.0f, 1.0f)));
     const Point3 T2 = CrossProd(T1, Vh);
 
     // Point on the unit disc: the share a of u2 covers the full half disc,
@@ -27,7 +27,7 @@ inline Point3 DrawGgxVisibleNormal(const Point3& wo, float alpha, float u1, floa
     const float a = 1.0f / (1.0f + Vh.z);
     const float r = std::sqrt(u1);
     // Both halves are formed and one is picked: u2 is random, so a branch on
-    // it would be mispredicted half the time.
+    // it would often be mispredicted.
     const bool fullHalf = u2 < a;
     const float phiFull = u2 * (1.0f + Vh.z) * 3.1415927f;
     const float phiProjected = ((u2 - a) / (1.0f - a) + 1.0f) * 3.1415927f;
@@ -47,7 +47,8 @@ Point3 GgxSampleVisibleNormal(const Point3& wo, float alpha, float u1, float u2)
     return DrawGgxVisibleNormal(wo, alpha, u1, u2);
 }
 
-void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g, Texmap* env, const Point3& N) {
+void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g, Texmap* env,
+                         const Point3& N) {
     const float alpha = (1.0f - g) * (1.0f - g);
 
     const LocalFrame frame = FrameAroundAxis(N);

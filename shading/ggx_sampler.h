@@ -16,7 +16,8 @@ class Texmap;
 // take α where the textbook form takes α², which keeps the preview's GGX
 // highlights as artists know them. g in [0, 1); N is the unit shading normal.
 // sc is used only through OrigView (once) and EvalEnvironMap (at most once).
-void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g, Texmap* env, const Point3& N);
+void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g, Texmap* env,
+                         const Point3& N);
 
 // A microfacet normal drawn from the GGX visible normals seen from wo (local
 // frame, z along the normal), by stretching the view to unit roughness and

@@ -19,8 +19,8 @@ void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Tex
     const float phi = 6.2831855f * u.x;
 
     const LocalFrame frame = FrameAroundAxis(A);
-    const Point3 w = Normalize(cosTheta * A + (std::cos(phi) * sinTheta) * frame.x +
-                               (std::sin(phi) * sinTheta) * frame.y);
+    const Point3 w =
+        Normalize(cosTheta * A + (std::cos(phi) * sinTheta) * frame.x + (std::sin(phi) * sinTheta) * frame.y);
 
     // cos^n / 2π and the sampling density, floored.
     const float d = w % A;

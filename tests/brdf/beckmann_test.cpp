@@ -42,7 +42,8 @@ TEST(BeckmannNdf, PeakTangentPlaneAndAxes) {
 
 TEST(BeckmannNdf, NormalAHairFromTangentPlaneGivesZeroNotNaN) {
     // cos⁴θ underflows here while the exponential is long zero.
-    for (float z : {1e-12f, 1e-15f, 1e-20f}) EXPECT_EQ(BeckmannNdf(Point3(1.0f, 0.0f, z), 0.5f, 0.5f), 0.0f) << z;
+    for (float z : {1e-12f, 1e-15f, 1e-20f})
+        EXPECT_EQ(BeckmannNdf(Point3(1.0f, 0.0f, z), 0.5f, 0.5f), 0.0f) << z;
 }
 
 TEST(BeckmannSmithLambda, ValuesAndCutOff) {
@@ -61,7 +62,8 @@ TEST(BeckmannSmithLambda, ValuesAndCutOff) {
 
 TEST(BeckmannSmithLambda, RationalFitDipsOnlySlightlyBelowZeroNearCutOff) {
     float lowest = 1.0f;
-    for (float a = 1.5f; a < 1.6f; a += 1e-4f) lowest = std::min(lowest, BeckmannSmithLambda(FromTangent(1.0f / a, 0.0f), 1.0f, 1.0f));
+    for (float a = 1.5f; a < 1.6f; a += 1e-4f)
+        lowest = std::min(lowest, BeckmannSmithLambda(FromTangent(1.0f / a, 0.0f), 1.0f, 1.0f));
     EXPECT_LT(lowest, 0.0f);
     EXPECT_GE(lowest, -1e-4f);
 }
@@ -101,13 +103,15 @@ TEST(BeckmannSampleUnitSlopes, NewtonSearchConvergesAndStaysFinite) {
                 BeckmannSampleUnitSlopes(cosTheta, u1, u2, sx, sy);
                 ASSERT_TRUE(std::isfinite(sx) && std::isfinite(sy)) << cosTheta << " " << u1 << " " << u2;
                 if (cosTheta > 0.0f) {
-                    EXPECT_LE(sx, cosTheta / std::sqrt(1.0f - cosTheta * cosTheta) + 1e-3f) << cosTheta << " " << u1;
+                    EXPECT_LE(sx, cosTheta / std::sqrt(1.0f - cosTheta * cosTheta) + 1e-3f)
+                        << cosTheta << " " << u1;
                 }
             }
 }
 
 TEST(BeckmannSampleVisibleNormal, UnitAndAboveSurfaceForAnyView) {
-    EXPECT_EQ(BeckmannSampleVisibleNormal(Point3(0.0f, 0.0f, 1.0f), 0.3f, 0.3f, 0.0f, 0.7f), Point3(0.0f, 0.0f, 1.0f));
+    EXPECT_EQ(BeckmannSampleVisibleNormal(Point3(0.0f, 0.0f, 1.0f), 0.3f, 0.3f, 0.0f, 0.7f),
+              Point3(0.0f, 0.0f, 1.0f));
     for (const Point3& wo : {Point3(0.0f, 0.0f, 1.0f), Normalize(Point3(0.3f, -0.2f, 1.0f)),
                              Normalize(Point3(-1.0f, 2.0f, 0.1f)), Point3(1.0f, 0.0f, 0.0f)})
         for (float u1 : {0.0f, 0.5f, kLargestU1})

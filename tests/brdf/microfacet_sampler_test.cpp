@@ -144,7 +144,8 @@ TEST(MicrofacetFrame, IsotropicLobeIgnoresTangentsAndRotation) {
     for (const Model& model : kModels) {
         // No anisotropy, or both roughnesses at the clamp.
         for (auto [glossiness, anisotropy] : {std::pair{0.4f, 0.0f}, std::pair{0.99f, 0.6f}}) {
-            TestShadeContext a(ViewFrom(0.7f, 0.0f), DirectionColour), b(ViewFrom(0.7f, 0.0f), DirectionColour);
+            TestShadeContext a(ViewFrom(0.7f, 0.0f), DirectionColour),
+                b(ViewFrom(0.7f, 0.0f), DirectionColour);
             Color outA(0.0f, 0.0f, 0.0f), outB(0.0f, 0.0f, 0.0f);
             model.sample(outA, a, Point2(0.3f, 0.8f), glossiness, anisotropy, 0.0f, nullptr, N, kAxes);
             model.sample(outB, b, Point2(0.3f, 0.8f), glossiness, anisotropy, 0.37f, nullptr, N, other);
@@ -181,7 +182,8 @@ Spread LobeSpread(const Model& model, float rotation) {
     for (int i = 0; i < 4000; ++i) {
         Color out(0.0f, 0.0f, 0.0f);
         sc.environmentCalls = 0;
-        model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), 0.5f, 0.8f, rotation, nullptr, kUp, kAxes);
+        model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), 0.5f, 0.8f, rotation, nullptr, kUp,
+                     kAxes);
         if (sc.environmentCalls == 0) continue;
         const double t = sc.lastDirection % kAxes.t, b = sc.lastDirection % kAxes.b;
         s.alongT += t * t;
@@ -247,7 +249,8 @@ TEST(MicrofacetFurnace, MeanWeightEqualsIntegralOfBrdfTimesCosine) {
             const Point3 wo(-(V % X), -(V % Y), -(V % kUp));
             const double expected = reference::IntegrateHemisphere(
                 [&](const reference::Direction& d) {
-                    const Point3 wi(static_cast<float>(d.x), static_cast<float>(d.y), static_cast<float>(d.z));
+                    const Point3 wi(static_cast<float>(d.x), static_cast<float>(d.y),
+                                    static_cast<float>(d.z));
                     const Point3 h = Normalize(wo + wi);
                     const float g = 1.0f / (1.0f + model.lambda(wo, ax, ay) + model.lambda(wi, ax, ay));
                     const float f = model.ndf(h, ax, ay) * g / (4.0f * wi.z * wo.z);

@@ -22,14 +22,16 @@ TEST(TrowbridgeReitzNdf, PeakTangentPlaneAndAxes) {
     EXPECT_EQ(TrowbridgeReitzNdf(Point3(0.0f, 1.0f, 0.0f), 0.2f, 0.5f), 0.0f);
     // Tilted by tanθ = α along an axis, 1 + e = 2 with that axis' α.
     const float cos4 = std::pow(Normalize(Point3(0.2f, 0.0f, 1.0f)).z, 4.0f);
-    EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.2f, 0.0f), 0.2f, 0.5f), 1.0f / (kPi * 0.1f * cos4 * 4.0f), 1e-3f);
-    const float cos4y = std::pow(Normalize(Point3(0.5f, 0.0f, 1.0f)).z, 4.0f);
-    EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.5f, 0.5f * kPi), 0.2f, 0.5f), 1.0f / (kPi * 0.1f * cos4y * 4.0f),
+    EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.2f, 0.0f), 0.2f, 0.5f), 1.0f / (kPi * 0.1f * cos4 * 4.0f),
                 1e-3f);
+    const float cos4y = std::pow(Normalize(Point3(0.5f, 0.0f, 1.0f)).z, 4.0f);
+    EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.5f, 0.5f * kPi), 0.2f, 0.5f),
+                1.0f / (kPi * 0.1f * cos4y * 4.0f), 1e-3f);
 }
 
 TEST(TrowbridgeReitzNdf, NormalAHairFromTangentPlaneGivesZeroNotNaN) {
-    for (float z : {1e-12f, 1e-15f, 1e-20f}) EXPECT_EQ(TrowbridgeReitzNdf(Point3(1.0f, 0.0f, z), 0.5f, 0.5f), 0.0f) << z;
+    for (float z : {1e-12f, 1e-15f, 1e-20f})
+        EXPECT_EQ(TrowbridgeReitzNdf(Point3(1.0f, 0.0f, z), 0.5f, 0.5f), 0.0f) << z;
 }
 
 TEST(TrowbridgeReitzSmithLambda, ValuesAndLimits) {

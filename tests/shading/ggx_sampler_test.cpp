@@ -32,7 +32,8 @@ TEST(GgxSampleVisibleNormal, UnitAndNotBelowSurface) {
     for (float alpha : {0.013f, 0.3f, 1.0f})
         for (float theta : {0.0f, 0.5f, 1.0471976f, 1.55f})
             for (int i = 0; i < 200; ++i) {
-                const Point3 m = GgxSampleVisibleNormal(-ViewFrom(theta), alpha, uniform.Next(), uniform.Next());
+                const Point3 m =
+                    GgxSampleVisibleNormal(-ViewFrom(theta), alpha, uniform.Next(), uniform.Next());
                 EXPECT_NEAR(Length(m), 1.0f, 1e-5f);
                 EXPECT_GE(m.z, 0.0f);
             }
@@ -44,7 +45,7 @@ TEST(GgxSampleVisibleNormal, MatchesExactVisibleDistribution) {
     };
     // The near-normal basis (0.999 ≤ stretched view z < 1) is not quite
     // orthogonal, so such views are left out; the view along the normal is exact.
-    const Case cases[] = {{0.0, 0.1}, {0.0, 0.5}, {30.0, 0.5}, {30.0, 1.0},
+    const Case cases[] = {{0.0, 0.1},  {0.0, 0.5},  {30.0, 0.5}, {30.0, 1.0},
                           {60.0, 0.1}, {60.0, 0.5}, {85.0, 0.3}, {85.0, 1.0}};
     const double significance = CorrectedSignificance(8);
     for (int i = 0; i < 8; ++i) {
@@ -119,7 +120,8 @@ TEST(GgxReflection, MeanWeightEqualsItsOwnSmithRatioOverVisibleNormals) {
             TestShadeContext sc(ViewFrom(viewTheta));
             for (int i = 0; i < 100000; ++i) {
                 Color out(0.0f, 0.0f, 0.0f);
-                SampleGgxReflection(out, sc, Point2(uniform.Next(), uniform.Next()), glossiness, nullptr, kUp);
+                SampleGgxReflection(out, sc, Point2(uniform.Next(), uniform.Next()), glossiness, nullptr,
+                                    kUp);
                 mean.Add(out.r);
             }
             const double alpha = (1.0 - glossiness) * (1.0 - glossiness);

@@ -35,7 +35,8 @@ TEST(OrenNayarFactor, WithoutCommonAzimuthOnlyAIsLeft) {
 TEST(OrenNayarFactor, SameAzimuthAddsRetroReflection) {
     // Light at 60°, eye at 30°, same azimuth: sin α = sin 60°, tan β = tan 30°.
     const float expected = kA + kB * std::sin(1.0471976f) * std::tan(0.5235988f);
-    EXPECT_NEAR(OrenNayarFactor(Polar(1.0471976f, 0.8f), Polar(0.5235988f, 0.8f), kUp, 1.0f), expected, 1e-5f);
+    EXPECT_NEAR(OrenNayarFactor(Polar(1.0471976f, 0.8f), Polar(0.5235988f, 0.8f), kUp, 1.0f), expected,
+                1e-5f);
 }
 
 TEST(OrenNayarFactor, ReciprocalAndIndependentOfAzimuthOrigin) {

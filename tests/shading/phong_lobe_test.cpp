@@ -49,7 +49,8 @@ TEST(PhongLobe, MeanWeightIsOne) {
         TestShadeContext sc(Point3(0.0f, 0.0f, -1.0f));
         for (int i = 0; i < 100000; ++i) {
             Color out(0.0f, 0.0f, 0.0f);
-            SamplePhongLobe(out, sc, Point2(uniform.Next(), std::max(uniform.Next(), 1e-6f)), n, nullptr, axis);
+            SamplePhongLobe(out, sc, Point2(uniform.Next(), std::max(uniform.Next(), 1e-6f)), n, nullptr,
+                            axis);
             mean.Add(out.r);
         }
         EXPECT_NEAR(mean.Mean(), 1.0, 4.0 * mean.StandardError() + 1e-4) << n;

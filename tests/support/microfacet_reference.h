@@ -37,8 +37,8 @@ struct Microfacet {
         if (m.z <= 0.0) return 0.0;
         const double cos2 = m.z * m.z;
         const double sin2 = 1.0 - cos2;
-        const double e = sin2 == 0.0 ? 0.0
-                                     : (m.x * m.x / (alphaX * alphaX) + m.y * m.y / (alphaY * alphaY)) / cos2;
+        const double e =
+            sin2 == 0.0 ? 0.0 : (m.x * m.x / (alphaX * alphaX) + m.y * m.y / (alphaY * alphaY)) / cos2;
         const double norm = kPi * alphaX * alphaY * cos2 * cos2;
         if (kind == kBeckmann) return std::exp(-e) / norm;
         return 1.0 / (norm * (1.0 + e) * (1.0 + e));
@@ -98,8 +98,8 @@ inline double IntegrateHemisphere(const std::function<double(const Direction&)>&
 
 struct FitOutcome {
     ChiSquareOutcome chiSquare;
-    int invalidSamples = 0;       // not finite, not unit or not above the surface
-    double expectedTotal = 0.0;   // integral of the reference density, ideally 1
+    int invalidSamples = 0;      // not finite, not unit or not above the surface
+    double expectedTotal = 0.0;  // integral of the reference density, ideally 1
 };
 
 // Bins unit normals drawn by `sample` over the upper hemisphere and compares
@@ -137,9 +137,9 @@ inline FitOutcome FitVisibleNormals(const std::function<Point3(float, float)>& s
         for (int j = 0; j < phiBins; ++j) {
             const double phi0 = 2.0 * kPi * j / phiBins;
             const double phi1 = 2.0 * kPi * (j + 1) / phiBins;
-            const double p = IntegrateCell(
-                [&](double theta, double phi) { return density(FromAngles(theta, phi)); }, theta0, theta1,
-                phi0, phi1, 12);
+            const double p =
+                IntegrateCell([&](double theta, double phi) { return density(FromAngles(theta, phi)); },
+                              theta0, theta1, phi0, phi1, 12);
             outcome.expectedTotal += p;
             expected[i * phiBins + j] = p * sampleCount;
         }

@@ -64,11 +64,12 @@ struct ChiSquareOutcome {
 // Pearson's test of observed counts against expected ones. Cells expecting
 // fewer than minExpected are pooled, smallest first, until the pool expects
 // at least that many.
-inline ChiSquareOutcome ChiSquareTest(const std::vector<double>& observed, const std::vector<double>& expected,
-                                      double minExpected = 5.0) {
+inline ChiSquareOutcome ChiSquareTest(const std::vector<double>& observed,
+                                      const std::vector<double>& expected, double minExpected = 5.0) {
     std::vector<std::size_t> order(expected.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return expected[a] < expected[b]; });
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return expected[a] < expected[b]; });
 
     ChiSquareOutcome outcome;
     int cells = 0;
