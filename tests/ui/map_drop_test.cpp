@@ -99,7 +99,7 @@ TEST_F(MapDrop, ADropBesideTheMapButtonsChangesNothing) {
         Centre(IDC_DIFFUSE_MULT_SPIN), Centre(IDC_DIFFUSE_COLOR), Centre(IDC_REFLECT_BRDF),
         POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2},
         POINT{2, 2},      // the panel, outside every group
-        POINT{300, 100},  // inside the Reflectivity group, beside its controls
+        POINT{150, 142},  // inside the Reflectivity group, between its controls
         POINT{1000, 10},  // outside the panel
     };
     for (const POINT& p : places) {
