@@ -11,5 +11,13 @@ struct ShowOptions {
     std::vector<std::string> settings;  // NAME=VALUE
 };
 
+struct PanelOptions {
+    std::vector<std::string> settings;  // NAME=VALUE
+    std::vector<std::string> maps;      // NAME=FILE
+    std::vector<std::string> drops;     // X,Y=FILE
+    std::string output;                 // the picture, PNG
+};
+
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
+int RunPanel(const HostOptions& host, const PanelOptions& options);
