@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
+  libpng-dev
+  binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
 )
 
 missing=()
