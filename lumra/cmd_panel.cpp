@@ -58,7 +58,8 @@ int RunPanel(const HostOptions& hostOptions, const PanelOptions& options) {
 
     PanelSession session;
     if (!session.Open(mtl.get(), &error)) return Fail(error);
-    for (const PanelDrop& d : drops) std::printf("drop %s\n", DescribeDrop(session.Drop(d)).c_str());
+    for (const PanelDrop& d : drops)
+        std::printf("drop %s\n", DescribeDrop(session.Drop(d)).c_str());
 
     if (!options.output.empty()) {
         const Picture picture = PaintPanel(session.Page());

@@ -126,10 +126,10 @@ public:
         if (align == 2) x = r.right - w;
         const int y = r.top + (r.bottom - r.top - kGlyphHeight) / 2;
         const RECT saved = clip_;
-        clip_ = RECT{cutSides ? std::max(r.left, saved.left) : saved.left,
-                     std::max(r.top, saved.top),
-                     cutSides ? std::min(r.right, saved.right) : saved.right,
-                     std::min(r.bottom, saved.bottom)};
+        clip_ =
+            RECT{cutSides ? std::max(r.left, saved.left) : saved.left, std::max(r.top, saved.top),
+                 cutSides ? std::min(r.right, saved.right) : saved.right,
+                 std::min(r.bottom, saved.bottom)};
         for (wchar_t ch : text) {
             const std::uint8_t* g = Glyph(ch);
             int first = 0;
@@ -158,7 +158,8 @@ private:
 
 std::wstring WindowText(HWND w) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -171,7 +172,8 @@ void PaintGroupBox(Canvas& canvas, const RECT& r, const std::wstring& text, Rgb 
     if (text.empty()) return;
     const RECT label{r.left + 6, r.top, r.left + 10 + TextWidth(text), r.top + kGlyphHeight + 1};
     canvas.Fill(RECT{label.left, line, label.right, line + 1}, kBackground);
-    canvas.Text(text, RECT{label.left + 2, r.top, label.right, r.top + kGlyphHeight}, 0, textColour);
+    canvas.Text(text, RECT{label.left + 2, r.top, label.right, r.top + kGlyphHeight}, 0,
+                textColour);
 }
 
 void PaintControl(Canvas& canvas, HWND w) {
@@ -192,8 +194,14 @@ void PaintControl(Canvas& canvas, HWND w) {
             canvas.Frame(box, kFieldBorder);
             if (SendMessageW(w, BM_GETCHECK, 0, 0) == BST_CHECKED) {
                 const Rgb mark = enabled ? kCheckMark : kGreyText;
-                for (int i = 0; i < 3; ++i) canvas.Fill(RECT{box.left + 2 + i, box.top + 5 + i, box.left + 3 + i, box.top + 7 + i}, mark);
-                for (int i = 0; i < 5; ++i) canvas.Fill(RECT{box.left + 5 + i, box.top + 6 - i, box.left + 6 + i, box.top + 8 - i}, mark);
+                for (int i = 0; i < 3; ++i)
+                    canvas.Fill(
+                        RECT{box.left + 2 + i, box.top + 5 + i, box.left + 3 + i, box.top + 7 + i},
+                        mark);
+                for (int i = 0; i < 5; ++i)
+                    canvas.Fill(
+                        RECT{box.left + 5 + i, box.top + 6 - i, box.left + 6 + i, box.top + 8 - i},
+                        mark);
             }
             canvas.Text(caption, RECT{box.right + 3, r.top, r.right, r.bottom}, 0, text);
             return;
@@ -215,8 +223,10 @@ void PaintControl(Canvas& canvas, HWND w) {
         canvas.Frame(field, kFieldBorder);
         const RECT arrow{field.right - 13, field.top + 1, field.right - 1, field.bottom - 1};
         canvas.Fill(arrow, enabled ? kButtonFace : kButtonGrey);
-        canvas.TriangleDown((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2 - 1, text);
-        canvas.Text(caption, RECT{field.left + 3, field.top, arrow.left - 2, field.bottom}, 0, text);
+        canvas.TriangleDown((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2 - 1,
+                            text);
+        canvas.Text(caption, RECT{field.left + 3, field.top, arrow.left - 2, field.bottom}, 0,
+                    text);
         return;
     }
     if (cls == L"CustEdit" || cls == L"EDIT") {
@@ -238,9 +248,10 @@ void PaintControl(Canvas& canvas, HWND w) {
     if (cls == L"ColorSwatch") {
         const COLORREF c = winhost::GetSwatchColor(w);
         Rgb fill{GetRValue(c), GetGValue(c), GetBValue(c)};
-        if (!enabled) fill = Rgb{static_cast<std::uint8_t>((fill.r + kBackground.r) / 2),
-                                 static_cast<std::uint8_t>((fill.g + kBackground.g) / 2),
-                                 static_cast<std::uint8_t>((fill.b + kBackground.b) / 2)};
+        if (!enabled)
+            fill = Rgb{static_cast<std::uint8_t>((fill.r + kBackground.r) / 2),
+                       static_cast<std::uint8_t>((fill.g + kBackground.g) / 2),
+                       static_cast<std::uint8_t>((fill.b + kBackground.b) / 2)};
         canvas.Fill(r, fill);
         canvas.Frame(r, kFieldBorder);
         return;

@@ -79,8 +79,8 @@ bool ApplyMapSetting(Mtl* mtl, const MapSetting& setting, std::string* error) {
 }
 
 std::string DescribeDrop(const DropOutcome& o) {
-    std::string text = std::to_string(o.drop.at.x) + "," + std::to_string(o.drop.at.y) + " " +
-                       o.drop.file + ": ";
+    std::string text =
+        std::to_string(o.drop.at.x) + "," + std::to_string(o.drop.at.y) + " " + o.drop.file + ": ";
     if (o.slot < 0) return text + "no map button takes it; nothing changed";
     return text + "map slot " + std::to_string(o.slot) + " (" + o.slotName +
            ") holds the bitmap texture '" + o.textureName + "'";
@@ -95,7 +95,9 @@ bool PanelSession::Open(Mtl* mtl, std::string* error) {
     return true;
 }
 
-HWND PanelSession::Page() const { return editor_.Pages().empty() ? nullptr : editor_.Pages().front(); }
+HWND PanelSession::Page() const {
+    return editor_.Pages().empty() ? nullptr : editor_.Pages().front();
+}
 
 DropOutcome PanelSession::Drop(const PanelDrop& drop) {
     DropOutcome outcome;

@@ -7,8 +7,8 @@
 
 #include "windows.h"
 
-INT_PTR LumraMtlDlgProc::DlgProc(TimeValue, IParamMap2* map, HWND window, UINT msg,
-                                 WPARAM wParam, LPARAM lParam) {
+INT_PTR LumraMtlDlgProc::DlgProc(TimeValue, IParamMap2* map, HWND window, UINT msg, WPARAM wParam,
+                                 LPARAM lParam) {
     hWnd = window;
     // The parameter map keeps itself in the panel's user data; until it has, the
     // panel is not ready for anything but its opening.

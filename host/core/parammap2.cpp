@@ -42,8 +42,10 @@ public:
         if (page_) {
             // The page's procedure and the plug-in's hear WM_DESTROY while the map is
             // still theirs.
-            if (ip_) ip_->DeleteRollupPage(page_);
-            else DestroyWindow(page_);
+            if (ip_)
+                ip_->DeleteRollupPage(page_);
+            else
+                DestroyWindow(page_);
         }
         ReleaseProc();
     }
@@ -164,18 +166,21 @@ private:
                 const float v = def.type == TYPE_INT || def.type == TYPE_BOOL
                                     ? static_cast<float>(block_->GetInt(def.ID, t))
                                     : block_->GetFloat(def.ID, t);
-                if (HWND edit = Item(def.ctrl_IDs[0])) SetWindowTextW(edit, FormatSpinnerValue(v).c_str());
+                if (HWND edit = Item(def.ctrl_IDs[0]))
+                    SetWindowTextW(edit, FormatSpinnerValue(v).c_str());
                 if (def.ctrl_IDs.size() > 1)
                     if (HWND spin = Item(def.ctrl_IDs[1])) winhost::SetSpinnerValue(spin, v);
                 break;
             }
             case TYPE_SINGLECHEKBOX:
-                CheckDlgButton(page_, def.ctrl_IDs[0], block_->GetInt(def.ID, t) ? BST_CHECKED : BST_UNCHECKED);
+                CheckDlgButton(page_, def.ctrl_IDs[0],
+                               block_->GetInt(def.ID, t) ? BST_CHECKED : BST_UNCHECKED);
                 break;
             case TYPE_COLORSWATCH:
                 if (HWND swatch = Item(def.ctrl_IDs[0])) {
                     const Color c = block_->GetColor(def.ID, t);
-                    winhost::SetSwatchColor(swatch, RGB(ColorByte(c.r), ColorByte(c.g), ColorByte(c.b)));
+                    winhost::SetSwatchColor(swatch,
+                                            RGB(ColorByte(c.r), ColorByte(c.g), ColorByte(c.b)));
                 }
                 break;
             case TYPE_TEXMAPBUTTON:
@@ -189,14 +194,17 @@ private:
             case TYPE_RADIO: {
                 const int v = block_->GetInt(def.ID, t);
                 for (std::size_t k = 0; k < def.ctrl_IDs.size(); ++k)
-                    CheckDlgButton(page_, def.ctrl_IDs[k], static_cast<int>(k) == v ? BST_CHECKED : BST_UNCHECKED);
+                    CheckDlgButton(page_, def.ctrl_IDs[k],
+                                   static_cast<int>(k) == v ? BST_CHECKED : BST_UNCHECKED);
                 break;
             }
             case TYPE_INT_COMBOBOX: {
                 const int v = block_->GetInt(def.ID, t);
                 const auto it = std::find(def.combo_vals.begin(), def.combo_vals.end(), v);
-                const int index = it == def.combo_vals.end() ? -1 : static_cast<int>(it - def.combo_vals.begin());
-                SendDlgItemMessageW(page_, def.ctrl_IDs[0], CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+                const int index =
+                    it == def.combo_vals.end() ? -1 : static_cast<int>(it - def.combo_vals.begin());
+                SendDlgItemMessageW(page_, def.ctrl_IDs[0], CB_SETCURSEL,
+                                    static_cast<WPARAM>(index), 0);
                 break;
             }
         }
@@ -208,7 +216,8 @@ private:
         for (int i = 0; i < desc->Count(); ++i) {
             const ParamDef& def = desc->GetParamDefByIndex(i);
             if (def.ctrl_type != controlType) continue;
-            if (std::find(def.ctrl_IDs.begin(), def.ctrl_IDs.end(), ctrl) != def.ctrl_IDs.end()) return &def;
+            if (std::find(def.ctrl_IDs.begin(), def.ctrl_IDs.end(), ctrl) != def.ctrl_IDs.end())
+                return &def;
         }
         return nullptr;
     }
@@ -218,9 +227,11 @@ private:
         const TimeValue t = Time();
         if (code == BN_CLICKED) {
             if (const ParamDef* def = Bound(ctrl, TYPE_SINGLECHEKBOX)) {
-                block_->SetValue(def->ID, t, IsDlgButtonChecked(page_, ctrl) == BST_CHECKED ? 1 : 0);
+                block_->SetValue(def->ID, t,
+                                 IsDlgButtonChecked(page_, ctrl) == BST_CHECKED ? 1 : 0);
             } else if (const ParamDef* radio = Bound(ctrl, TYPE_RADIO)) {
-                const auto k = std::find(radio->ctrl_IDs.begin(), radio->ctrl_IDs.end(), ctrl) - radio->ctrl_IDs.begin();
+                const auto k = std::find(radio->ctrl_IDs.begin(), radio->ctrl_IDs.end(), ctrl) -
+                               radio->ctrl_IDs.begin();
                 block_->SetValue(radio->ID, t, static_cast<int>(k));
                 Show(*radio);
             }
@@ -323,9 +334,9 @@ private:
 
 }  // namespace
 
-IParamMap2* CreateMParamMap2(IParamBlock2* pb, IMtlParams* ip, HINSTANCE hInst, HWND hmedit,
-                             void*, void*, MapID map_id, const MCHAR* dlgTemplate,
-                             const MCHAR* title, DWORD flags, ParamMap2UserDlgProc* dlgProc) {
+IParamMap2* CreateMParamMap2(IParamBlock2* pb, IMtlParams* ip, HINSTANCE hInst, HWND hmedit, void*,
+                             void*, MapID map_id, const MCHAR* dlgTemplate, const MCHAR* title,
+                             DWORD flags, ParamMap2UserDlgProc* dlgProc) {
     if (!pb || !pb->GetDesc()) return nullptr;
     auto* map = new ParamMap2(pb, ip, map_id, dlgProc);
     if (ClassDesc2* cd = pb->GetDesc()->cd) cd->AddParamMap(map);

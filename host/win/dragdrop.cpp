@@ -45,7 +45,8 @@ Window* Deepest(Window* w, POINT p) {
         if (!(child->style & WS_VISIBLE) || !Inside(child->rect, p)) continue;
         Window* below = Deepest(child, POINT{p.x - child->rect.left, p.y - child->rect.top});
         // A group box lets the drop through to what lies beside it inside the group.
-        if (below == child && child->cls == L"BUTTON" && (child->style & BS_TYPEMASK) == BS_GROUPBOX)
+        if (below == child && child->cls == L"BUTTON" &&
+            (child->style & BS_TYPEMASK) == BS_GROUPBOX)
             continue;
         return below;
     }
@@ -109,8 +110,10 @@ LRESULT ForwardDrop(Window* w, HDROP drop) {
 void DragAcceptFiles(HWND hWnd, BOOL fAccept) {
     winhost::Window* w = winhost::FromHandle(hWnd);
     if (!w) return;
-    if (fAccept) w->exStyle |= WS_EX_ACCEPTFILES;
-    else w->exStyle &= ~static_cast<DWORD>(WS_EX_ACCEPTFILES);
+    if (fAccept)
+        w->exStyle |= WS_EX_ACCEPTFILES;
+    else
+        w->exStyle &= ~static_cast<DWORD>(WS_EX_ACCEPTFILES);
 }
 
 UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch) {

@@ -142,7 +142,8 @@ LRESULT ComboMessage(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) {
             w.text = w.items[w.curSel];
             return index;
         case CB_GETLBTEXTLEN:
-            return index >= 0 && index < count ? static_cast<LRESULT>(w.items[index].size()) : CB_ERR;
+            return index >= 0 && index < count ? static_cast<LRESULT>(w.items[index].size())
+                                               : CB_ERR;
         case CB_GETLBTEXT: {
             if (index < 0 || index >= count || !lParam) return CB_ERR;
             const std::wstring& item = w.items[index];
@@ -170,7 +171,8 @@ HWND Handle(Window* w) { return reinterpret_cast<HWND>(w); }
 
 HWND CreateHostWindow(const WCHAR* title, int width, int height) {
     return Handle(NewWindow(nullptr, L"HostFrame", title ? title : L"",
-                            WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 0, 0, RECT{0, 0, width, height}));
+                            WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 0, 0,
+                            RECT{0, 0, width, height}));
 }
 
 std::vector<HWND> ChildWindows(HWND parent) {
@@ -263,8 +265,8 @@ HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND
         winhost::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
-    const winhost::DialogResource* d =
-        winhost::FindDialog(hInstance, static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpTemplateName)));
+    const winhost::DialogResource* d = winhost::FindDialog(
+        hInstance, static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpTemplateName)));
     if (!d) {
         winhost::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
@@ -279,7 +281,8 @@ HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND
     winhost::BaseUnits(*d, &unitX, &unitY);
     auto toPixels = [&](short x, short y, short cx, short cy) {
         const LONG left = winhost::MulDiv(x, unitX, 4), top = winhost::MulDiv(y, unitY, 8);
-        return RECT{left, top, left + winhost::MulDiv(cx, unitX, 4), top + winhost::MulDiv(cy, unitY, 8)};
+        return RECT{left, top, left + winhost::MulDiv(cx, unitX, 4),
+                    top + winhost::MulDiv(cy, unitY, 8)};
     };
     Window* dlg = winhost::NewWindow(parent, L"#32770", d->caption, d->style, d->exStyle, 0,
                                      toPixels(d->x, d->y, d->cx, d->cy));
@@ -332,10 +335,14 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) {
     Window* w = FromHandle(hWnd);
     if (!w) return 0;
     switch (nIndex) {
-        case GWLP_USERDATA: return w->userData;
-        case GWLP_ID: return w->id;
-        case GWL_STYLE: return static_cast<LONG>(w->style);
-        case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
+        case GWLP_USERDATA:
+            return w->userData;
+        case GWLP_ID:
+            return w->id;
+        case GWL_STYLE:
+            return static_cast<LONG>(w->style);
+        case GWL_EXSTYLE:
+            return static_cast<LONG>(w->exStyle);
         case DWLP_MSGRESULT:
             if (w->isDialog) return w->msgResult;
             break;
@@ -352,16 +359,32 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     if (!w) return 0;
     LONG_PTR old = 0;
     switch (nIndex) {
-        case GWLP_USERDATA: old = w->userData; w->userData = dwNewLong; return old;
-        case GWLP_ID: old = w->id; w->id = static_cast<int>(dwNewLong); return old;
-        case GWL_STYLE: old = static_cast<LONG>(w->style); w->style = static_cast<DWORD>(dwNewLong); return old;
-        case GWL_EXSTYLE: old = static_cast<LONG>(w->exStyle); w->exStyle = static_cast<DWORD>(dwNewLong); return old;
+        case GWLP_USERDATA:
+            old = w->userData;
+            w->userData = dwNewLong;
+            return old;
+        case GWLP_ID:
+            old = w->id;
+            w->id = static_cast<int>(dwNewLong);
+            return old;
+        case GWL_STYLE:
+            old = static_cast<LONG>(w->style);
+            w->style = static_cast<DWORD>(dwNewLong);
+            return old;
+        case GWL_EXSTYLE:
+            old = static_cast<LONG>(w->exStyle);
+            w->exStyle = static_cast<DWORD>(dwNewLong);
+            return old;
         case DWLP_MSGRESULT:
             if (!w->isDialog) break;
-            old = w->msgResult; w->msgResult = dwNewLong; return old;
+            old = w->msgResult;
+            w->msgResult = dwNewLong;
+            return old;
         case DWLP_USER:
             if (!w->isDialog) break;
-            old = w->dlgUser; w->dlgUser = dwNewLong; return old;
+            old = w->dlgUser;
+            w->dlgUser = dwNewLong;
+            return old;
     }
     winhost::SetError(1413);  // ERROR_INVALID_INDEX
     return 0;
@@ -371,8 +394,10 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     Window* w = FromHandle(hWnd);
     if (!w) return FALSE;
     const BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
-    if (bEnable) w->style &= ~static_cast<DWORD>(WS_DISABLED);
-    else w->style |= WS_DISABLED;
+    if (bEnable)
+        w->style &= ~static_cast<DWORD>(WS_DISABLED);
+    else
+        w->style |= WS_DISABLED;
     return wasDisabled;
 }
 
@@ -385,8 +410,10 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     Window* w = FromHandle(hWnd);
     if (!w) return FALSE;
     const BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
-    if (nCmdShow == SW_HIDE) w->style &= ~static_cast<DWORD>(WS_VISIBLE);
-    else w->style |= WS_VISIBLE;
+    if (nCmdShow == SW_HIDE)
+        w->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    else
+        w->style |= WS_VISIBLE;
     return wasVisible;
 }
 

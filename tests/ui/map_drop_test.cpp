@@ -17,11 +17,16 @@ struct ButtonSlot {
 };
 
 const ButtonSlot kButtons[] = {
-    {IDC_DIFFUSE_MAP, kDiffuseMap},          {IDC_REFLECT_MAP, kReflectMap},
-    {IDC_EMISSION_MAP, kEmissionMap},        {IDC_TRANSPARENCY_MAP, kTransparencyMap},
-    {IDC_NORMAL_MAP, kNormalMap},            {IDC_REFL_GL_MAP, kReflGlossMap},
-    {IDC_TRANSP_GL_MAP, kTranspGlossMap},    {IDC_OPACITY_MAP, kOpacityMap},
-    {IDC_TRANSLUCENCY_MAP, kTranslucencyMap}, {IDC_REFLECT_ANISOTROPY_MAP, kReflectAnisotropyMap},
+    {IDC_DIFFUSE_MAP, kDiffuseMap},
+    {IDC_REFLECT_MAP, kReflectMap},
+    {IDC_EMISSION_MAP, kEmissionMap},
+    {IDC_TRANSPARENCY_MAP, kTransparencyMap},
+    {IDC_NORMAL_MAP, kNormalMap},
+    {IDC_REFL_GL_MAP, kReflGlossMap},
+    {IDC_TRANSP_GL_MAP, kTranspGlossMap},
+    {IDC_OPACITY_MAP, kOpacityMap},
+    {IDC_TRANSLUCENCY_MAP, kTranslucencyMap},
+    {IDC_REFLECT_ANISOTROPY_MAP, kReflectAnisotropyMap},
     {IDC_REFLECT_ROTATION_MAP, kReflectRotationMap},
 };
 
@@ -96,7 +101,9 @@ TEST_F(MapDrop, ADropBesideTheMapButtonsChangesNothing) {
     mtl->Update(0, valid);
     const RECT label = winhost::WindowRectInParent(Item(IDC_ANISOTROPY_LABEL));
     const POINT places[] = {
-        Centre(IDC_DIFFUSE_MULT_SPIN), Centre(IDC_DIFFUSE_COLOR), Centre(IDC_REFLECT_BRDF),
+        Centre(IDC_DIFFUSE_MULT_SPIN),
+        Centre(IDC_DIFFUSE_COLOR),
+        Centre(IDC_REFLECT_BRDF),
         POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2},
         POINT{2, 2},      // the panel, outside every group
         POINT{150, 142},  // inside the Reflectivity group, between its controls

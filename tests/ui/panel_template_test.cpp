@@ -136,12 +136,18 @@ const Expected kPanel[] = {
 
 DWORD StyleOf(Kind kind) {
     switch (kind) {
-        case kGroup: return BS_GROUPBOX;
-        case kLabelRight: return SS_RIGHT | WS_GROUP;
-        case kLabelCentre: return SS_CENTER | WS_GROUP;
-        case kCheck: return BS_AUTOCHECKBOX | WS_TABSTOP;
-        case kCombo: return CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP;
-        case kCustom: return WS_TABSTOP;
+        case kGroup:
+            return BS_GROUPBOX;
+        case kLabelRight:
+            return SS_RIGHT | WS_GROUP;
+        case kLabelCentre:
+            return SS_CENTER | WS_GROUP;
+        case kCheck:
+            return BS_AUTOCHECKBOX | WS_TABSTOP;
+        case kCombo:
+            return CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP;
+        case kCustom:
+            return WS_TABSTOP;
     }
     return 0;
 }
@@ -207,8 +213,8 @@ TEST(PanelTemplate, HoldsTheControlsOfEveryParameterShownOnThePanel) {
         }
         if (!present) withoutControls.insert(def.ID);
     }
-    EXPECT_EQ(withoutControls, std::set<int>({7, 8, 9, 10, 11, 12, 13, 14, 20, 21, 33, 36, 41, 42,
-                                              43, 44, 45, 48, 52, 53}));
+    EXPECT_EQ(withoutControls, std::set<int>({7,  8,  9,  10, 11, 12, 13, 14, 20, 21,
+                                              33, 36, 41, 42, 43, 44, 45, 48, 52, 53}));
     std::set<int> unbound;
     for (int id : ids)
         if (id != -1 && !bound.count(id)) unbound.insert(id);

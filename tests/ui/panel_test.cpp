@@ -145,8 +145,9 @@ TEST_F(PanelAnisotropy, WithoutTheMapsUserDataOnlyTheOpeningIsHandled) {
     LumraMtlDlgProc proc(mtl);
     const LONG_PTR userData = SetWindowLongPtrW(page, GWLP_USERDATA, 0);
     HDROP drop = winhost::CreateDropHandle({L"C:\\maps\\brick_01.png"}, Centre(IDC_DIFFUSE_MAP));
-    EXPECT_EQ(proc.DlgProc(0, map, page, WM_COMMAND, MAKEWPARAM(IDC_REFLECT_BRDF, CBN_SELCHANGE), 0),
-              FALSE);
+    EXPECT_EQ(
+        proc.DlgProc(0, map, page, WM_COMMAND, MAKEWPARAM(IDC_REFLECT_BRDF, CBN_SELCHANGE), 0),
+        FALSE);
     EXPECT_EQ(proc.DlgProc(0, map, page, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0), FALSE);
     EXPECT_EQ(proc.DlgProc(0, map, page, WM_DESTROY, 0, 0), FALSE);
     ExpectAnisotropy(false);

@@ -64,7 +64,8 @@ TEST_F(Windows, DialogIsBuiltFromItsTemplateInDialogUnits) {
 }
 
 TEST_F(Windows, TemplatesThatCannotBeMadeGiveNoWindow) {
-    EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(kPanel), nullptr, RecordingProc, 0), nullptr);
+    EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(kPanel), nullptr, RecordingProc, 0),
+              nullptr);
     EXPECT_EQ(GetLastError(), 1406u);  // a child dialog needs a parent
     EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(999), frame, RecordingProc, 0), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
@@ -120,7 +121,8 @@ TEST_F(Windows, ComboBoxesKeepTheirItemsAndSelection) {
 TEST_F(Windows, RealChildWindowFromPointLooksPastGroupBoxes) {
     EXPECT_EQ(RealChildWindowFromPoint(panel, Inside(kDiffuseMultEdit)),
               GetDlgItem(panel, kDiffuseMultEdit));
-    EXPECT_EQ(RealChildWindowFromPoint(panel, Inside(kAnisotropyMap)), GetDlgItem(panel, kAnisotropyMap));
+    EXPECT_EQ(RealChildWindowFromPoint(panel, Inside(kAnisotropyMap)),
+              GetDlgItem(panel, kAnisotropyMap));
     // Where the group box holds nothing, it is the answer itself.
     auto text = [](HWND w) {
         wchar_t t[64] = {};
