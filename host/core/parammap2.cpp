@@ -361,11 +361,16 @@ IAutoMParamDlg* ClassDesc2::CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, Ref
         if (!(pbd->flags & P_AUTO_UI)) continue;
         IParamBlock2* block = obj->GetParamBlockByID(pbd->ID);
         if (!block) continue;
+        // A procedure belongs to one map: the one the descriptor names may still serve
+        // a panel open elsewhere, and is not shared with this one.
+        ParamMap2UserDlgProc* proc = pbd->dlgProc;
+        for (IParamMap2* open : paramMaps_)
+            if (proc && open->GetUserDlgProc() == proc) proc = nullptr;
         const MCHAR* title = GetRsrcString(pbd->title);
         const std::wstring titleCopy = title ? title : L"";
         IParamMap2* map = CreateMParamMap2(block, imp, HInstance(), hwMtlEdit, nullptr, nullptr, 0,
                                            MAKEINTRESOURCEW(pbd->dlg_template), titleCopy.c_str(),
-                                           static_cast<DWORD>(pbd->rollup_flags), pbd->dlgProc);
+                                           static_cast<DWORD>(pbd->rollup_flags), proc);
         if (!map) continue;
         if (!dlg) dlg = new AutoMParamDlg(this, obj, imp);
         dlg->Add(static_cast<ParamMap2*>(map));
@@ -373,9 +378,11 @@ IAutoMParamDlg* ClassDesc2::CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, Ref
     return dlg;
 }
 
+// With panels of the class open in two editors, the one opened last: it is the one
+// whose creator asks for it next.
 IParamMap2* ClassDesc2::GetParamMap(ParamBlockDesc2* pbd, MapID id) {
-    for (IParamMap2* m : paramMaps_)
-        if (m->GetDesc() == pbd && m->GetMapID() == id) return m;
+    for (auto it = paramMaps_.rbegin(); it != paramMaps_.rend(); ++it)
+        if ((*it)->GetDesc() == pbd && (*it)->GetMapID() == id) return *it;
     return nullptr;
 }
 

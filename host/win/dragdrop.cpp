@@ -83,8 +83,7 @@ bool DropFiles(HWND window, POINT point, const std::vector<std::wstring>& paths)
     }
     if (!target) return false;
     // The point of the drop in the receiver's client coordinates.
-    const POINT inTop = point;
-    POINT local = inTop;
+    POINT local = point;
     std::vector<Window*> chain;
     for (Window* w = target; w && w != top; w = w->parent) chain.push_back(w);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {

@@ -85,6 +85,27 @@ TEST_F(PanelBinding, ClosingThePanelReleasesItsProcedureAndMap) {
     EXPECT_EQ(proc->Window(), page);
 }
 
+TEST_F(PanelBinding, TwoEditorsKeepTheirOwnProcedures) {
+    LumraMtl* first = NewMaterial();
+    LumraMtl* second = NewMaterial();
+    Open(first);
+    MtlEditor other;
+    ASSERT_TRUE(other.Open(second));
+    ASSERT_EQ(lumraMaterialClassDesc.NumParamMaps(), 2);
+    for (int i = 0; i < 2; ++i) {
+        IParamMap2* map = lumraMaterialClassDesc.GetParamMap(i);
+        auto* proc = dynamic_cast<LumraMtlDlgProc*>(map->GetUserDlgProc());
+        ASSERT_NE(proc, nullptr);
+        EXPECT_EQ(proc->Material(), i == 0 ? first : second);
+        EXPECT_EQ(proc->Window(), map->GetHWnd());
+    }
+    // Each panel follows its own material.
+    ASSERT_TRUE(winhost::SelectComboItem(GetDlgItem(other.Pages()[0], IDC_REFLECT_BRDF), 2));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(other.Pages()[0], IDC_REFLECT_ANISOTROPY_EDIT)));
+    EXPECT_FALSE(Enabled(IDC_REFLECT_ANISOTROPY_EDIT));
+    EXPECT_EQ(first->pblock->GetInt(mtl_reflect_brdf), 3);
+}
+
 class PanelAnisotropy : public PanelTest {
 protected:
     void ExpectAnisotropy(bool on) {
