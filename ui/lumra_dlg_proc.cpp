@@ -8,7 +8,7 @@
 #include "windows.h"
 
 INT_PTR LumraMtlDlgProc::DlgProc(TimeValue, IParamMap2* map, HWND window, UINT msg, WPARAM wParam,
-                                 LPARAM lParam) {
+                                 LPARAM /*lParam*/) {
     hWnd = window;
     // The parameter map keeps itself in the panel's user data; until it has, the
     // panel is not ready for anything but its opening.
@@ -30,7 +30,6 @@ INT_PTR LumraMtlDlgProc::DlgProc(TimeValue, IParamMap2* map, HWND window, UINT m
             ReceiveDroppedFiles(mtl, window, reinterpret_cast<HDROP>(wParam));
             return TRUE;
     }
-    (void)lParam;
     return FALSE;
 }
 
