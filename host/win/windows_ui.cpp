@@ -291,10 +291,8 @@ HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND
     dlg->unitY = unitY;
     for (std::size_t i = 0; i < d->itemCount; ++i) {
         const winhost::DialogItemResource& item = d->items[i];
-        Window* c = winhost::NewWindow(dlg, item.windowClass, item.text, item.style, item.exStyle,
-                                       static_cast<int>(item.id),
-                                       toPixels(item.x, item.y, item.cx, item.cy));
-        (void)c;
+        winhost::NewWindow(dlg, item.windowClass, item.text, item.style, item.exStyle,
+                           static_cast<int>(item.id), toPixels(item.x, item.y, item.cx, item.cy));
     }
     dlg->dlgProc = lpDialogFunc;
     if (lpDialogFunc) lpDialogFunc(Handle(dlg), WM_INITDIALOG, 0, dwInitParam);
