@@ -21,6 +21,14 @@ struct RenderOptions {
     bool sheet = false;
 };
 
+struct PanelOptions {
+    std::vector<std::string> settings;  // NAME=VALUE
+    std::vector<std::string> maps;      // NAME=FILE
+    std::vector<std::string> drops;     // X,Y=FILE
+    std::string output;                 // the picture, PNG
+};
+
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
 int RunRender(const HostOptions& host, const RenderOptions& options);
+int RunPanel(const HostOptions& host, const PanelOptions& options);

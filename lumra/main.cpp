@@ -52,10 +52,26 @@ int main(int argc, char** argv) {
                         "A contact sheet: the five reflectance models in columns and glossiness "
                         "values in rows, each cell labelled");
 
+    PanelOptions panel;
+    auto* panelCmd = app.add_subcommand(
+        "panel", "Open a new material's panel as the material editor does: draw it as a picture "
+                 "(one pixel per screen pixel) and drop files on its map buttons.");
+    panelCmd->add_option("--set", panel.settings,
+                         "Set a parameter by internal name first, as for show. Repeatable.");
+    panelCmd->add_option("--map", panel.maps,
+                         "Give a map parameter a bitmap texture reading a file: NAME=FILE, e.g. "
+                         "mtl_diffuse_map=brick_01.png. Repeatable.");
+    panelCmd->add_option("--drop", panel.drops,
+                         "Drop a file at a point of the panel's client area, in pixels from its "
+                         "top left corner, as from the desktop: X,Y=FILE. Reports which map slot "
+                         "took which texture. Repeatable; drops happen in order.");
+    panelCmd->add_option("-o,--output", panel.output, "Write the picture of the panel to this PNG file.");
+
     CLI11_PARSE(app, argc, argv);
 
     if (classes->parsed()) return RunClasses(host);
     if (showCmd->parsed()) return RunShow(host, show);
     if (renderCmd->parsed()) return RunRender(host, render);
+    if (panelCmd->parsed()) return RunPanel(host, panel);
     return 1;
 }

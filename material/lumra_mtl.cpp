@@ -6,6 +6,7 @@
 #include "material/preview_environment.h"
 #include "plugin/class_desc.h"
 #include "plugin/string_table.h"
+#include "ui/lumra_dlg_proc.h"
 #include "ui/resource.h"
 
 namespace {
@@ -94,7 +95,14 @@ void LumraMtl::Reset() {
     lumraMaterialClassDesc.MakeAutoParamBlocks(this);
 }
 
-ParamDlg* LumraMtl::CreateParamDlg(HWND, IMtlParams*) { return nullptr; }
+// The panel is the class descriptor's automatic one, with the material's own
+// procedure on its parameter map. No procedure is made for a panel that could not be
+// built: it would stay on the descriptor, owned by no map.
+ParamDlg* LumraMtl::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) {
+    IAutoMParamDlg* masterDlg = lumraMaterialClassDesc.CreateParamDlgs(hwMtlEdit, imp, this);
+    if (masterDlg) lumraParamBlockDesc.SetUserDlgProc(0, new LumraMtlDlgProc(this));  // the one map
+    return masterDlg;
+}
 
 // --- The host's simple colour model, from the cached values ---------------------
 

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   libstb-dev libopenexr-dev
+  libpng-dev
+  binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
 )
 
 missing=()

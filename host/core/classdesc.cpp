@@ -85,12 +85,22 @@ void ClassDesc2::SetUserDlgProc(ParamBlockDesc2* pbd, MapID map_id, ParamMap2Use
     if (pbd) pbd->SetUserDlgProc(map_id, proc);
 }
 
-void ClassDesc2::InvalidateUI() { invalidations_.push_back({nullptr, -1, -1}); }
+// Each request is recorded, then the open maps concerned show their block again.
+void ClassDesc2::InvalidateUI() {
+    invalidations_.push_back({nullptr, -1, -1});
+    for (IParamMap2* map : std::vector<IParamMap2*>(paramMaps_)) map->Invalidate();
+}
 
-void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd) { invalidations_.push_back({pbd, -1, -1}); }
+void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd) {
+    invalidations_.push_back({pbd, -1, -1});
+    for (IParamMap2* map : std::vector<IParamMap2*>(paramMaps_))
+        if (map->GetDesc() == pbd) map->Invalidate();
+}
 
 void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd, ParamID id, int tabIndex) {
     invalidations_.push_back({pbd, id, tabIndex});
+    for (IParamMap2* map : std::vector<IParamMap2*>(paramMaps_))
+        if (map->GetDesc() == pbd) map->Invalidate(id, tabIndex);
 }
 
 // One buffer for every class's lookups, as a module's own string table has.

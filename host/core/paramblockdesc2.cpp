@@ -198,7 +198,10 @@ void ParamBlockDesc2::SetClassDesc(ClassDesc2* classDesc) {
     if (cd) cd->AddParamBlockDesc(this);
 }
 
-void ParamBlockDesc2::SetUserDlgProc(MapID, ParamMap2UserDlgProc* proc) { dlgProc = proc; }
+void ParamBlockDesc2::SetUserDlgProc(MapID map_id, ParamMap2UserDlgProc* proc) {
+    dlgProc = proc;
+    if (IParamMap2* open = cd ? cd->GetParamMap(this, map_id) : nullptr) open->SetUserDlgProc(proc);
+}
 ParamMap2UserDlgProc* ParamBlockDesc2::GetUserDlgProc(MapID) const { return dlgProc; }
 
 void ParamBlockDesc2::InvalidateUI(ParamID id, int tabIndex) {

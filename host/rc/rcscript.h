@@ -42,9 +42,44 @@ struct StringEntry {
     Location where;
 };
 
+// One control of a dialog template. Styles are final: the statement's default
+// styles applied, NOT terms cleared.
+struct DialogItem {
+    std::uint32_t helpId = 0;
+    std::uint32_t exStyle = 0;
+    std::uint32_t style = 0;
+    std::int16_t x = 0, y = 0, cx = 0, cy = 0;
+    std::uint32_t id = 0;          // -1 (IDC_STATIC) is 0xFFFFFFFF
+    std::u32string windowClass;    // predefined classes in capitals: BUTTON, EDIT, STATIC...
+    std::u32string text;
+    Location where;
+};
+
+// A DIALOG or DIALOGEX template. Sizes are in dialog units.
+struct Dialog {
+    std::uint16_t id = 0;
+    bool extended = false;  // DIALOGEX
+    std::uint32_t helpId = 0;
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    std::int16_t x = 0, y = 0, cx = 0, cy = 0;
+    std::u32string caption;
+    std::u32string windowClass;  // empty: the system's dialog class
+    std::u32string menu;
+    bool hasFont = false;
+    std::uint16_t pointSize = 0;
+    std::uint16_t weight = 0;
+    std::uint8_t italic = 0;
+    std::uint8_t charset = 1;  // DEFAULT_CHARSET
+    std::u32string typeface;
+    std::vector<DialogItem> items;  // in template order, which is the tab and Z order
+    Location where;
+};
+
 struct ResourceScript {
     std::uint16_t language = kDefaultLanguage;
     std::vector<StringEntry> strings;  // sorted by id
+    std::vector<Dialog> dialogs;       // sorted by id
     std::vector<std::string> files;    // the script and every file it included
 };
 

@@ -166,6 +166,8 @@ public:
     const ParamDef& GetParamDefByIndex(int i) const { return paramdefs_[i]; }
 
     void SetClassDesc(ClassDesc2* classDesc);
+    // The procedure of the panel's map: taken by maps made from now on, and given to
+    // the open map of this descriptor, if any.
     void SetUserDlgProc(MapID map_id, ParamMap2UserDlgProc* proc = nullptr);
     void SetUserDlgProc(ParamMap2UserDlgProc* proc = nullptr) { SetUserDlgProc(0, proc); }
     ParamMap2UserDlgProc* GetUserDlgProc(MapID map_id = 0) const;
@@ -240,8 +242,19 @@ public:
     virtual void BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* prev);
     virtual void EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next);
     virtual void SetUserDlgProc(ParamBlockDesc2* pbd, MapID map_id, ParamMap2UserDlgProc* proc = nullptr);
+    // The material editor's panel for obj: a parameter map, in a rollout page of imp,
+    // for each block declared with P_AUTO_UI. Null when there is none.
+    virtual IAutoMParamDlg* CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, ReferenceTarget* obj);
+    // The open parameter maps of the class's panels.
+    int NumParamMaps() { return static_cast<int>(paramMaps_.size()); }
+    IParamMap2* GetParamMap(int i) { return i >= 0 && i < NumParamMaps() ? paramMaps_[i] : nullptr; }
+    IParamMap2* GetParamMap(ParamBlockDesc2* pbd, MapID id = 0);
+    // Kept by the host's parameter maps while they are open.
+    void AddParamMap(IParamMap2* map);
+    void RemoveParamMap(IParamMap2* map);
 
-    // Refreshes the controls showing a parameter in every open panel of the class.
+    // Refreshes the controls showing a parameter in every open panel of the class: all
+    // of them, those of one block, or those of one parameter (tabIndex -1: every entry).
     virtual void InvalidateUI();
     virtual void InvalidateUI(ParamBlockDesc2* pbd);
     virtual void InvalidateUI(ParamBlockDesc2* pbd, ParamID id, int tabIndex = -1);
@@ -259,7 +272,15 @@ public:
 private:
     std::vector<ParamBlockDesc2*> pbDescs_;
     std::vector<UIInvalidation> invalidations_;
+    std::vector<IParamMap2*> paramMaps_;
 };
+
+// A parameter map of the block's controls in a rollout page of the material editor.
+PB2Export IParamMap2* CreateMParamMap2(IParamBlock2* pb, IMtlParams* ip, HINSTANCE hInst,
+                                      HWND hmedit, void* th, void* pp, MapID map_id,
+                                      const MCHAR* dlgTemplate, const MCHAR* title, DWORD flags,
+                                      ParamMap2UserDlgProc* dlgProc = nullptr);
+PB2Export void DestroyMParamMap2(IParamMap2* m);
 
 // Makes a block of the descriptor's parameters at their defaults, owned by owner.
 PB2Export IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* owner);

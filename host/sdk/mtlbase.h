@@ -4,8 +4,37 @@
 
 #include "isubmap.h"
 #include "ref.h"
+#include "windows.h"
 
-class IMtlParams;
+// The editor panel of a material or map, as the material editor holds it.
+class CoreExport ParamDlg : public InterfaceServer {
+public:
+    virtual Class_ID ClassID() = 0;
+    virtual void SetThing(ReferenceTarget* m) = 0;
+    virtual ReferenceTarget* GetThing() = 0;
+    virtual void SetTime(TimeValue t) = 0;
+    virtual void ReloadDialog() = 0;
+    virtual void DeleteThis() = 0;
+    virtual void ActivateDlg(BOOL onOff) = 0;
+    virtual int FindSubTexFromHWND(HWND /*hwnd*/) { return -1; }
+    virtual int FindSubMtlFromHWND(HWND /*hwnd*/) { return -1; }
+};
+
+#define ROLLUP_CAT_STANDARD 4000
+
+// The material editor's services to the panels it shows: it holds their rollout
+// pages and knows the current time.
+class CoreExport IMtlParams : public InterfaceServer {
+public:
+    virtual void MtlChanged() = 0;
+    // Adds a page made from the dialog template of hInst, its procedure receiving
+    // param with WM_INITDIALOG. Returns the page's window, or null.
+    virtual HWND AddRollupPage(HINSTANCE hInst, const MCHAR* dlgTemplate, DLGPROC dlgProc,
+                               const MCHAR* title, LPARAM param = 0, DWORD flags = 0,
+                               int category = ROLLUP_CAT_STANDARD) = 0;
+    virtual void DeleteRollupPage(HWND hRollup) = 0;
+    virtual TimeValue GetTime() = 0;
+};
 
 // Requirement bits a material reports to the renderer.
 #define MTLREQ_2SIDE (1 << 0)

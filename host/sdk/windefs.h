@@ -44,5 +44,22 @@ typedef HWND__* HWND;
 struct HDROP__;
 typedef HDROP__* HDROP;
 
+struct HMENU__;
+typedef HMENU__* HMENU;
+
+typedef DWORD COLORREF;
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *LPPOINT;
+
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *LPRECT;
+
 #define WINAPI
 #define CALLBACK

@@ -140,7 +140,8 @@ TEST(LumraCli, BadSettingsFailClearly) {
 }
 
 TEST(LumraCli, EveryCommandHasHelp) {
-    for (const char* args : {"--help", "classes --help", "show --help", "render --help"}) {
+    for (const char* args :
+         {"--help", "classes --help", "show --help", "render --help", "panel --help"}) {
         const Result r = RunLumra(args);
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_NE(r.out.find("Usage"), std::string::npos) << args;
@@ -188,4 +189,53 @@ TEST(LumraCli, RenderRefusesBadOptionsClearly) {
         EXPECT_NE(r.exitCode, 0) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
     }
+
+namespace {
+
+// Width and height from a PNG file's header.
+std::pair<unsigned, unsigned> PngSize(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    unsigned char h[24] = {};
+    in.read(reinterpret_cast<char*>(h), sizeof h);
+    if (h[1] != 'P' || h[2] != 'N' || h[3] != 'G') return {0, 0};
+    auto word = [&](int at) {
+        return (unsigned(h[at]) << 24) | (unsigned(h[at + 1]) << 16) | (unsigned(h[at + 2]) << 8) | h[at + 3];
+    };
+    return {word(16), word(20)};
+}
+
+}  // namespace
+
+TEST(LumraCli, PanelDrawsThePanelOnePixelPerScreenPixel) {
+    const auto png = std::filesystem::temp_directory_path() /
+                     ("lumra_panel_" + std::to_string(::getpid()) + ".png");
+    const Result r = RunLumra("panel --set mtl_reflect_brdf=TRGGX --map mtl_diffuse_map=/maps/brick_01.png -o '" +
+                              png.string() + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("326 x 686 pixels"), std::string::npos) << r.out;
+    EXPECT_EQ(PngSize(png), std::make_pair(326u, 686u));
+    std::filesystem::remove(png);
+}
+
+TEST(LumraCli, PanelReportsWhereEachDroppedFileWent) {
+    // (150, 30) is on the diffuse map button, (150, 130) on the reflection glossiness
+    // map button, (75, 30) on the diffuse multiplier's edit box.
+    const Result r = RunLumra("panel --drop 150,30=/maps/brick_01.png --drop 150,130=C:\\\\maps\\\\gloss.tif "
+                              "--drop 75,30=/maps/x.png");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("150,30 /maps/brick_01.png: map slot 0 (DiffuseMap) holds the bitmap texture 'brick_01'"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("map slot 7 (ReflectGlossinessMap) holds the bitmap texture 'gloss'"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("75,30 /maps/x.png: no map button takes it; nothing changed"), std::string::npos)
+        << r.out;
+}
+
+TEST(LumraCli, PanelRefusesWhatItCannotDo) {
+    EXPECT_NE(RunLumra("panel").err.find("-o FILE"), std::string::npos);
+    EXPECT_NE(RunLumra("panel --drop 10=/x.png").err.find("is not X,Y=FILE"), std::string::npos);
+    EXPECT_NE(RunLumra("panel --map mtl_diffuse_color=/x.png --drop 1,1=/x.png").err.find("not a map parameter"),
+              std::string::npos);
+    EXPECT_NE(RunLumra("panel --map mtl_nothing=/x.png --drop 1,1=/x.png").err.find("no parameter is named"),
+              std::string::npos);
 }

@@ -179,6 +179,7 @@ TEST(RcPreprocessor, CommentsKeepLineNumbers) {
 TEST(RcPreprocessor, OtherResourcesAreReadPast) {
     const auto s = ReadScript(
         "#define WS_CHILD 0x40000000L\n#define WS_VISIBLE 0x10000000L\n"
+        "#define WS_TABSTOP 0x00010000L\n"
         "IDI_ICON ICON \"lumra.ico\"\n"
         "82 DIALOGEX 0, 0, 217, 422\n"
         "STYLE WS_CHILD | WS_VISIBLE\n"
@@ -272,4 +273,117 @@ TEST(RcTool, ReportsAFaultWithItsLineAndFails) {
     EXPECT_EQ(message.str(),
               script + ":4: error: duplicate string id 1 (first defined at " + script + ":3)\n");
     EXPECT_FALSE(std::ifstream(output).good());  // no output from a failed run
+}
+
+// --- Dialog templates ---------------------------------------------------------
+
+namespace {
+
+const char* const kStyles =
+    "#define WS_CHILD 0x40000000L\n#define WS_VISIBLE 0x10000000L\n"
+    "#define WS_DISABLED 0x08000000L\n#define WS_GROUP 0x00020000L\n"
+    "#define WS_TABSTOP 0x00010000L\n#define WS_VSCROLL 0x00200000L\n"
+    "#define DS_SETFONT 0x40\n#define CBS_DROPDOWN 0x2L\n#define BS_AUTOCHECKBOX 0x3L\n"
+    "#define IDC_STATIC (-1)\n";
+
+rc::Dialog OnlyDialog(const std::string& text) {
+    const auto s = ReadScript(std::string(kStyles) + text);
+    EXPECT_EQ(s.dialogs.size(), 1u);
+    return s.dialogs.empty() ? rc::Dialog() : s.dialogs[0];
+}
+
+}  // namespace
+
+TEST(RcDialogs, HeadOfAnExtendedDialog) {
+    const rc::Dialog d = OnlyDialog(
+        "#define IDD_PANEL 82\n"
+        "IDD_PANEL DIALOGEX DISCARDABLE 1, 2, 217, 422, 77\n"
+        "STYLE WS_CHILD | WS_VISIBLE\n"
+        "CAPTION \"Panel\"\n"
+        "FONT 8, \"MS Sans Serif\", 400, 1, 0x1\n"
+        "BEGIN\nEND\n");
+    EXPECT_EQ(d.id, 82);
+    EXPECT_TRUE(d.extended);
+    EXPECT_EQ(d.helpId, 77u);
+    EXPECT_EQ(std::vector<int>({d.x, d.y, d.cx, d.cy}), std::vector<int>({1, 2, 217, 422}));
+    // A caption brings WS_CAPTION and a font DS_SETFONT, as with the Windows compiler.
+    EXPECT_EQ(d.style, 0x40000000u | 0x10000000u | 0x00C00000u | 0x40u);
+    EXPECT_EQ(d.caption, U"Panel");
+    EXPECT_EQ(d.pointSize, 8);
+    EXPECT_EQ(d.weight, 400);
+    EXPECT_EQ(d.italic, 1);
+    EXPECT_EQ(d.typeface, U"MS Sans Serif");
+    EXPECT_TRUE(d.items.empty());
+}
+
+TEST(RcDialogs, StatementsTakeTheirClassAndDefaultStyles) {
+    const rc::Dialog d = OnlyDialog(
+        "1 DIALOGEX 0, 0, 100, 100\nBEGIN\n"
+        "  RTEXT \"Multiply\", IDC_STATIC, 5, 15, 34, 8\n"
+        "  GROUPBOX \"Diffuse\", -1, 0, 5, 215, 40\n"
+        "  CONTROL \"\", 1041, \"Button\", BS_AUTOCHECKBOX | WS_TABSTOP, 200, 30, 10, 10\n"
+        "  CONTROL \"\", 1042, \"CustEdit\", WS_TABSTOP, 45, 15, 20, 10\n"
+        "  COMBOBOX 1013, 45, 120, 65, 12, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP\n"
+        "  COMBOBOX 1014, 1, 1, 1, 1\n"
+        "  CONTROL \"x\", 7, static, 0, 1, 1, 1, 1, 0x200, 9\n"
+        "END\n");
+    ASSERT_EQ(d.items.size(), 7u);
+    EXPECT_EQ(d.items[0].windowClass, U"STATIC");
+    EXPECT_EQ(d.items[0].id, 0xFFFFFFFFu);
+    EXPECT_EQ(d.items[0].style, 0x50020002u);  // child, visible, group, right-aligned
+    EXPECT_EQ(d.items[0].text, U"Multiply");
+    EXPECT_EQ(d.items[1].windowClass, U"BUTTON");
+    EXPECT_EQ(d.items[1].style, 0x50000007u);
+    EXPECT_EQ(d.items[2].windowClass, U"BUTTON");  // the predefined class in any case
+    EXPECT_EQ(d.items[2].style, 0x50010003u);
+    EXPECT_EQ(d.items[3].windowClass, U"CustEdit");  // a custom class as written
+    EXPECT_EQ(d.items[3].style, 0x50010000u);
+    // A given style replaces the statement's default (CBS_SIMPLE | WS_TABSTOP), which
+    // would otherwise turn a drop-down into a drop-down list.
+    EXPECT_EQ(d.items[4].style, 0x50210002u);
+    EXPECT_EQ(d.items[5].style, 0x50010001u);
+    EXPECT_EQ(d.items[6].windowClass, U"STATIC");
+    EXPECT_EQ(d.items[6].exStyle, 0x200u);
+    EXPECT_EQ(d.items[6].helpId, 9u);
+    EXPECT_EQ(d.items[6].where.line, 19);
+}
+
+TEST(RcDialogs, NotClearsOneTermOfTheStyle) {
+    const rc::Dialog d = OnlyDialog(
+        "1 DIALOGEX 0, 0, 100, 100\nBEGIN\n"
+        "  CONTROL \"\", 1, \"CustEdit\", NOT WS_VISIBLE | WS_TABSTOP, 1, 1, 1, 1\n"
+        "  CTEXT \"Sigma\", -1, 1, 1, 1, 1, NOT WS_VISIBLE | WS_GROUP\n"
+        "  CONTROL \"\", 2, \"CustEdit\", (WS_DISABLED | WS_TABSTOP), 1, 1, 1, 1\n"
+        "END\n");
+    ASSERT_EQ(d.items.size(), 3u);
+    EXPECT_EQ(d.items[0].style, 0x40010000u);
+    EXPECT_EQ(d.items[1].style, 0x40020001u);
+    EXPECT_EQ(d.items[2].style, 0x58010000u);
+}
+
+TEST(RcDialogs, OldDialogsHoldSixteenBitIdsAndTemplatesAreSorted) {
+    const auto s = ReadScript(std::string(kStyles) +
+                              "9 DIALOG 0, 0, 10, 10\nBEGIN\n LTEXT \"a\", -1, 0, 0, 1, 1\nEND\n"
+                              "3 DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n");
+    ASSERT_EQ(s.dialogs.size(), 2u);
+    EXPECT_EQ(s.dialogs[0].id, 3);
+    EXPECT_EQ(s.dialogs[1].id, 9);
+    EXPECT_FALSE(s.dialogs[1].extended);
+    EXPECT_EQ(s.dialogs[1].items[0].id, 0xFFFFu);
+}
+
+TEST(RcDialogs, FaultsAtTheirLine) {
+    const std::string head = std::string(kStyles);  // 10 lines
+    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"\", 1, \"X\", WS_NOPE, 1, 1, 1, 1\nEND\n"),
+              "/ui/m.rc:13: 'WS_NOPE' is not defined");
+    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n SLIDER \"\", 1, 1, 1, 1, 1\nEND\n"),
+              "/ui/m.rc:13: expected a control statement, found 'SLIDER'");
+    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"\", 1, thing, 0, 1, 1, 1, 1\nEND\n"),
+              "/ui/m.rc:13: unknown control class 'thing'");
+    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n1 DIALOG 0, 0, 1, 1\nBEGIN\nEND\n"),
+              "/ui/m.rc:14: duplicate dialog 1 (first defined at /ui/m.rc:11)");
+    EXPECT_EQ(Fault(head + "PANEL DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n"),
+              "/ui/m.rc:11: dialog 'PANEL' needs a number from 0 to 65535 as its name");
+    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n LTEXT \"a\", 1, 0, 0, 1\nEND\n"),
+              "/ui/m.rc:14: expected ',' in the control's rectangle");
 }
