@@ -189,6 +189,7 @@ TEST(LumraCli, RenderRefusesBadOptionsClearly) {
         EXPECT_NE(r.exitCode, 0) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
     }
+}
 
 namespace {
 
