@@ -26,10 +26,10 @@ int RunPanel(const HostOptions& hostOptions, const PanelOptions& options) {
         if (!ParseSetting(text, &s, &error)) return Fail(error);
         settings.push_back(s);
     }
-    std::vector<MapSetting> maps;
+    std::vector<Setting> maps;
     for (const std::string& text : options.maps) {
-        MapSetting m;
-        if (!ParseMapSetting(text, &m, &error)) return Fail(error);
+        Setting m;
+        if (!ParseSetting(text, &m, &error)) return Fail(error);
         maps.push_back(m);
     }
     std::vector<PanelDrop> drops;
@@ -53,8 +53,8 @@ int RunPanel(const HostOptions& hostOptions, const PanelOptions& options) {
         if (!ApplySetting(block, cd, s, 0, &error, &warning)) return Fail(error);
         if (!warning.empty()) std::fprintf(stderr, "lumra: warning: %s\n", warning.c_str());
     }
-    for (const MapSetting& m : maps)
-        if (!ApplyMapSetting(mtl.get(), m, &error)) return Fail(error);
+    for (const Setting& m : maps)
+        if (!ApplyMapSetting(block, m, 0, &error)) return Fail(error);
 
     PanelSession session;
     if (!session.Open(mtl.get(), &error)) return Fail(error);

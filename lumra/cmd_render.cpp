@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "image_file.h"
 #include "label_font.h"
+#include "panel_session.h"
 #include "text.h"
 
 #include "material/lumra_mtl.h"
@@ -45,6 +46,21 @@ MtlHandle MakeMaterial(const PluginHost& host, ClassDesc* cd, const RenderOption
         Setting s;
         if (!ParseSetting(text, &s, error) || !ApplyMapSetting(block, s, 0, error))
             return MtlHandle();
+    }
+    if (!options.drops.empty()) {
+        // Files dropped on the material's panel, as the user would before looking at
+        // the slot.
+        std::vector<PanelDrop> drops;
+        for (const std::string& text : options.drops) {
+            PanelDrop d;
+            if (!ParsePanelDrop(text, &d, error)) return MtlHandle();
+            drops.push_back(d);
+        }
+        std::vector<DropOutcome> outcomes;
+        if (!ApplyPanelDrops(mtl.get(), drops, &outcomes, error)) return MtlHandle();
+        if (extra.empty()) {
+            for (const DropOutcome& o : outcomes) std::printf("drop %s\n", DescribeDrop(o).c_str());
+        }
     }
     return mtl;
 }

@@ -14,6 +14,7 @@ struct ShowOptions {
 struct RenderOptions {
     std::vector<std::string> settings;  // NAME=VALUE
     std::vector<std::string> maps;      // NAME=FILE
+    std::vector<std::string> drops;     // X,Y=FILE, dropped on the material's panel
     int size = 256;
     std::string background = "checker";
     int threads = 0;  // every core

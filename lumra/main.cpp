@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
                           "Put a bitmap texture of an image file in a map parameter: "
                           "NAME=FILE, e.g. mtl_diffuse_map=wood.png; NAME=normal:FILE wraps a "
                           "tangent-space normal map in a Normal Bump map. Repeatable.");
+    renderCmd->add_option("--drop", render.drops,
+                          "Drop a file on the material's panel first, as 'panel --drop' does: "
+                          "X,Y=FILE. Repeatable.");
     renderCmd->add_option("--size", render.size, "Slot size in pixels (each cell's, with --sheet)")
         ->capture_default_str();
     renderCmd->add_option("--background", render.background,

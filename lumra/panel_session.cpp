@@ -39,45 +39,6 @@ bool ParsePanelDrop(const std::string& text, PanelDrop* drop, std::string* error
     return true;
 }
 
-bool ParseMapSetting(const std::string& text, MapSetting* setting, std::string* error) {
-    const auto eq = text.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) {
-        *error = "'" + text + "' is not NAME=FILE";
-        return false;
-    }
-    setting->name = text.substr(0, eq);
-    setting->file = text.substr(eq + 1);
-    return true;
-}
-
-bool ApplyMapSetting(Mtl* mtl, const MapSetting& setting, std::string* error) {
-    IParamBlock2* block = mtl ? mtl->GetParamBlock(0) : nullptr;
-    ParamBlockDesc2* desc = block ? block->GetDesc() : nullptr;
-    const std::wstring name = FromUtf8(setting.name);
-    const int index = desc ? desc->NameToIndex(name.c_str()) : -1;
-    if (index < 0) {
-        *error = "no parameter is named '" + setting.name + "'";
-        return false;
-    }
-    const ParamDef& def = desc->GetParamDefByIndex(index);
-    if (def.type != TYPE_TEXMAP || def.subtexno < 0) {
-        *error = "'" + setting.name + "' is not a map parameter";
-        return false;
-    }
-    BitmapTex* map = NewDefaultBitmapTex();
-    if (!map) {
-        *error = "no bitmap texture could be made";
-        return false;
-    }
-    const std::wstring path = FromUtf8(setting.file);
-    MSTR fileName;
-    SplitFilename(MSTR(path.c_str()), nullptr, &fileName, nullptr);
-    map->SetMapName(path.c_str());
-    map->SetName(fileName);
-    mtl->SetSubTexmap(def.subtexno, map);
-    return true;
-}
-
 std::string DescribeDrop(const DropOutcome& o) {
     std::string text =
         std::to_string(o.drop.at.x) + "," + std::to_string(o.drop.at.y) + " " + o.drop.file + ": ";

@@ -16,15 +16,6 @@ struct PanelDrop {
 };
 bool ParsePanelDrop(const std::string& text, PanelDrop* drop, std::string* error);
 
-// "NAME=FILE": a map parameter given a new bitmap texture reading the file, named
-// after it, as a dropped file would be.
-struct MapSetting {
-    std::string name;
-    std::string file;
-};
-bool ParseMapSetting(const std::string& text, MapSetting* setting, std::string* error);
-bool ApplyMapSetting(Mtl* mtl, const MapSetting& setting, std::string* error);
-
 // Where a drop went: the map slot that received a new texture (-1: none did), the
 // slot's name and the texture's name.
 struct DropOutcome {

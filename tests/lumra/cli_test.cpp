@@ -237,6 +237,20 @@ TEST(LumraCli, PanelRefusesWhatItCannotDo) {
     EXPECT_NE(RunLumra("panel --drop 10=/x.png").err.find("is not X,Y=FILE"), std::string::npos);
     EXPECT_NE(RunLumra("panel --map mtl_diffuse_color=/x.png --drop 1,1=/x.png").err.find("not a map parameter"),
               std::string::npos);
-    EXPECT_NE(RunLumra("panel --map mtl_nothing=/x.png --drop 1,1=/x.png").err.find("no parameter is named"),
+    EXPECT_NE(RunLumra("panel --map mtl_nothing=/x.png --drop 1,1=/x.png").err.find("unknown parameter"),
               std::string::npos);
+}
+
+TEST(LumraCli, RenderTakesFilesDroppedOnThePanel) {
+    const auto out = std::filesystem::temp_directory_path() /
+                     ("lumra_drop_" + std::to_string(::getpid()) + ".png");
+    const Result r = RunLumra("render --size 16 --drop 190,33=/tmp/lumra_wood.png -o '" +
+                              out.string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("map slot 0 (DiffuseMap) holds the bitmap texture 'lumra_wood'"),
+              std::string::npos)
+        << r.out;
+    // The file does not exist: the texture says so once, and the slot still renders.
+    EXPECT_NE(r.err.find("lumra_wood.png"), std::string::npos) << r.err;
+    std::filesystem::remove(out);
 }
