@@ -47,9 +47,11 @@ void ReferenceMaker::Attach(ReferenceTarget* target) {
 }
 
 void ReferenceMaker::Detach(ReferenceTarget* target) {
-    auto it = std::find(targets_.begin(), targets_.end(), target);
-    if (it == targets_.end()) return;
-    targets_.erase(it);
+    // Searched from the end: a maker holding many references (the scene loader's)
+    // releases them last first.
+    auto it = std::find(targets_.rbegin(), targets_.rend(), target);
+    if (it == targets_.rend()) return;
+    targets_.erase(std::next(it).base());
     target->RemoveDependent(this);
 }
 
