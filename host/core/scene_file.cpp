@@ -146,9 +146,9 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
 }
 
 bool SaveSceneFile(const std::filesystem::path& path, const std::vector<ReferenceTarget*>& roots,
-                   std::string* error) {
+                   std::string* error, std::size_t capacity) {
     std::vector<unsigned char> bytes;
-    if (!WriteScene(roots, &bytes, error)) return false;
+    if (!WriteScene(roots, &bytes, error, capacity)) return false;
 
     std::filesystem::path temp = path;
     temp += ".saving";

@@ -49,7 +49,8 @@ CoreExport bool WriteScene(const std::vector<ReferenceTarget*>& roots,
 // once everything is written, so that a failed save leaves the previous file as it
 // was.
 CoreExport bool SaveSceneFile(const std::filesystem::path& path,
-                              const std::vector<ReferenceTarget*>& roots, std::string* error);
+                              const std::vector<ReferenceTarget*>& roots, std::string* error,
+                              std::size_t capacity = SIZE_MAX);
 
 struct LoadedScene {
     // The roots, each owned by the caller (delete with DeleteMe); whatever they
