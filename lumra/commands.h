@@ -11,5 +11,17 @@ struct ShowOptions {
     std::vector<std::string> settings;  // NAME=VALUE
 };
 
+struct SaveOptions {
+    std::string file;
+    std::vector<std::string> settings;  // NAME=VALUE
+    std::vector<std::string> maps;      // NAME=FILE
+};
+
+struct LoadOptions {
+    std::string file;
+};
+
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
+int RunSave(const HostOptions& host, const SaveOptions& options);
+int RunLoad(const HostOptions& host, const LoadOptions& options);

@@ -2,6 +2,7 @@
 
 #include "text.h"
 
+#include "stdmat.h"
 #include "texmap.h"
 
 #include <cctype>
@@ -158,7 +159,7 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
             break;
         }
         case TYPE_TEXMAP:
-            *error = name + " is a map parameter; maps are not given with --set";
+            *error = name + " is a map parameter; give maps with --map " + name + "=FILE";
             return false;
         default:
             *error = name + ": parameters of this type cannot be set here";
@@ -166,6 +167,38 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
     }
     if (!ok) {
         *error = name + ": the parameter block refused the value";
+        return false;
+    }
+    return true;
+}
+
+bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, std::string* error) {
+    ParamBlockDesc2* desc = block->GetDesc();
+    const int index = FindParam(desc, setting.name);
+    if (index < 0) {
+        *error = "unknown parameter '" + setting.name + "' (see 'lumra show' for the names)";
+        return false;
+    }
+    const ParamDef& def = desc->GetParamDefByIndex(index);
+    const std::string name = ToUtf8(def.int_name);
+    if (def.type != TYPE_TEXMAP) {
+        *error = name + " is not a map parameter; give its value with --set";
+        return false;
+    }
+    const std::string file = Trim(setting.value);
+    if (file.empty()) {
+        *error = name + ": no image file given";
+        return false;
+    }
+    BitmapTex* map = NewDefaultBitmapTex();
+    map->SetMapName(FromUtf8(file).c_str());
+    // Named after its image, as a map made from a file is.
+    MSTR stem;
+    SplitFilename(MSTR(FromUtf8(file)), nullptr, &stem, nullptr);
+    map->SetName(stem);
+    if (!block->SetValue(def.ID, t, static_cast<Texmap*>(map))) {
+        map->DeleteMe();
+        *error = name + ": the parameter block refused the map";
         return false;
     }
     return true;

@@ -21,6 +21,10 @@ bool ParseSetting(const std::string& text, Setting* setting, std::string* error)
 bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, TimeValue t,
                   std::string* error, std::string* warning);
 
+// Puts a new bitmap texture showing the image file setting.value (named after the
+// file) in the map parameter setting.name. False with the reason when nothing was set.
+bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, std::string* error);
+
 // The parameter's value at time t as text; list choices as "3 (GGX)", maps by name.
 std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef& def, TimeValue t);
 std::string FormatParamType(const ParamDef& def);

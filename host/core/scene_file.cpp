@@ -215,7 +215,7 @@ private:
     };
 
     bool Fail(const std::string& why) {
-        if (error_.empty()) error_ = why;
+        if (error_.empty()) error_ = reader_.Failed() ? why + ": " + reader_.Error() : why;
         return false;
     }
     bool ReadHeader();
@@ -329,7 +329,7 @@ bool SceneLoader::ReadObject(std::size_t n) {
         return Fail(which + " (" + Describe(obj) + "): its data is missing");
     const int depth = reader_.CurChunkDepth();
     const IOResult loaded = obj->Load(&reader_);
-    if (reader_.Failed()) return Fail(which + " (" + Describe(obj) + "): " + reader_.Error());
+    if (reader_.Failed()) return Fail(which + " (" + Describe(obj) + ")");
     if (loaded != IO_OK)
         return Fail(which + " (" + Describe(obj) + ") could not read its data" +
                     (loaded == IO_END ? " (it ends early)" : ""));
@@ -390,7 +390,7 @@ bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
     for (;;) {
         const IOResult r = reader_.OpenChunk();
         if (r == IO_END) break;
-        if (r != IO_OK) return Fail(reader_.Error()), failed();
+        if (r != IO_OK) return Fail("the list of objects is damaged"), failed();
         if (objects_.size() >= objectCount_)
             return Fail("the file holds more objects than its header says"), failed();
         if (!ReadObject(objects_.size())) return failed();
@@ -401,7 +401,7 @@ bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
         return Fail("the file holds " + std::to_string(objects_.size()) + " of the " +
                     std::to_string(objectCount_) + " objects its header announces"),
                failed();
-    if (reader_.Failed()) return Fail(reader_.Error()), failed();
+    if (reader_.Failed()) return Fail("the file is damaged"), failed();
     if (!RestoreReferences()) return failed();
 
     reader_.RunPostLoadCallbacks();
