@@ -195,6 +195,9 @@ IOResult ParamBlock::Load(ILoad* iload) {
             std::uint8_t type = 0, animatable = 0;
             chunk = ReadValue(iload, type);
             if (chunk == IO_OK) chunk = ReadValue(iload, animatable);
+            // Only the first edition's own types: float, integer, colour, point,
+            // switch and user.
+            if (chunk == IO_OK && type > 5) chunk = IO_ERROR;
             Entry e{static_cast<ParamType>(type), animatable ? TRUE : FALSE, PB2Value(), {}};
             const int kind = KindOf(e.type);
             if (chunk == IO_OK && kind >= 0) {
