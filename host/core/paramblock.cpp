@@ -198,6 +198,7 @@ IOResult ParamBlock::Load(ILoad* iload) {
             // Only the first edition's own types: float, integer, colour, point,
             // switch and user.
             if (chunk == IO_OK && type > 5) chunk = IO_ERROR;
+            if (chunk != IO_OK) type = 5;
             Entry e{static_cast<ParamType>(type), animatable ? TRUE : FALSE, PB2Value(), {}};
             const int kind = KindOf(e.type);
             if (chunk == IO_OK && kind >= 0) {
