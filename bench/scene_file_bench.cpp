@@ -9,9 +9,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -39,7 +39,8 @@ std::vector<ReferenceTarget*> MakeScene() {
 }
 
 std::filesystem::path ScenePath() {
-    return std::filesystem::temp_directory_path() / ("lumra_bench_" + std::to_string(::getpid()) + ".lsc");
+    return std::filesystem::temp_directory_path() /
+           ("lumra_bench_" + std::to_string(::getpid()) + ".lsc");
 }
 
 void BM_SaveScene(benchmark::State& state) {
@@ -67,7 +68,8 @@ void BM_LoadScene(benchmark::State& state) {
     }
     for (auto _ : state) {
         LoadedScene loaded;
-        if (!LoadSceneFile(path, FindTestClass, &loaded, &error)) state.SkipWithError(error.c_str());
+        if (!LoadSceneFile(path, FindTestClass, &loaded, &error))
+            state.SkipWithError(error.c_str());
         state.PauseTiming();
         if (loaded.roots.size() != kMaterials) state.SkipWithError("materials missing");
         for (ReferenceTarget* m : loaded.roots) m->DeleteMe();

@@ -45,7 +45,8 @@ LumraMtl* LegacyMaterial(DWORD version) {
 
 bool Write(const std::filesystem::path& file, const std::vector<LumraMtl*>& mtls) {
     std::string error;
-    const bool ok = SaveSceneFile(file, std::vector<ReferenceTarget*>(mtls.begin(), mtls.end()), &error);
+    const bool ok =
+        SaveSceneFile(file, std::vector<ReferenceTarget*>(mtls.begin(), mtls.end()), &error);
     if (!ok) std::fprintf(stderr, "scene_fixtures: %s: %s\n", file.string().c_str(), error.c_str());
     for (LumraMtl* m : mtls) m->DeleteMe();
     return ok;

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!attached) return 0;
     static const ClassLookup classes = [](SClass_ID sclass, const Class_ID& cid) -> ClassDesc* {
         if (ClassDesc* cd = HostClassDirectory().FindClass(sclass, cid)) return cd;
-        if (sclass == MATERIAL_CLASS_ID && cid == LUMRA_MTL_CLASS_ID) return &lumraMaterialClassDesc;
+        if (sclass == MATERIAL_CLASS_ID && cid == LUMRA_MTL_CLASS_ID)
+            return &lumraMaterialClassDesc;
         return nullptr;
     };
     LoadedScene scene;

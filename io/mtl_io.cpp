@@ -13,9 +13,12 @@ namespace {
 // A field's bytes within the state: a switch is its member's first (low) byte.
 void* FieldAddress(CachedState& s, const CachedMember& m) {
     switch (m.kind) {
-        case CachedMember::Kind::Color: return &(s.*m.c);
-        case CachedMember::Kind::Float: return &(s.*m.f);
-        default: return &(s.*m.i);
+        case CachedMember::Kind::Color:
+            return &(s.*m.c);
+        case CachedMember::Kind::Float:
+            return &(s.*m.f);
+        default:
+            return &(s.*m.i);
     }
 }
 
@@ -56,8 +59,8 @@ IOResult LumraMtl::Load(ILoad* iload) {
                 // version of the material were read.
                 for (const CachedMember& m : kRawValueOrder) {
                     ULONG read = 0;
-                    result = iload->Read(FieldAddress(cached, m), static_cast<ULONG>(RawFieldSize(m)),
-                                         &read);
+                    result = iload->Read(FieldAddress(cached, m),
+                                         static_cast<ULONG>(RawFieldSize(m)), &read);
                 }
                 break;
             default:
@@ -68,7 +71,7 @@ IOResult LumraMtl::Load(ILoad* iload) {
     }
     // The host runs the upgrade once the whole scene is loaded and the block is
     // back at reference 13; a block of the current layout is left as it is.
-    iload->RegisterPostLoadCallback(new ParamBlock2PLCB(kLegacyVersions, kNumLegacyVersions,
-                                                        &lumraParamBlockDesc, this, kParamBlockRef));
+    iload->RegisterPostLoadCallback(new ParamBlock2PLCB(
+        kLegacyVersions, kNumLegacyVersions, &lumraParamBlockDesc, this, kParamBlockRef));
     return IO_OK;
 }

@@ -76,9 +76,12 @@ inline constexpr std::array<CachedMember, 55> kRawValueOrder = [] {
 // Bytes a member takes in the block.
 constexpr std::size_t RawFieldSize(const CachedMember& m) {
     switch (m.kind) {
-        case CachedMember::Kind::Color: return 12;
-        case CachedMember::Kind::Bool: return 1;
-        default: return 4;
+        case CachedMember::Kind::Color:
+            return 12;
+        case CachedMember::Kind::Bool:
+            return 1;
+        default:
+            return 4;
     }
 }
 

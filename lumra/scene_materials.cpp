@@ -9,8 +9,8 @@
 bool LoadSceneMaterials(const PluginHost& host, const std::string& path, SceneMaterials* scene,
                         std::string* error) {
     LoadedScene loaded;
-    if (!LoadSceneFile(std::filesystem::path(FromUtf8(path)), SceneClassLookup(&host.Dlls()), &loaded,
-                       error))
+    if (!LoadSceneFile(std::filesystem::path(FromUtf8(path)), SceneClassLookup(&host.Dlls()),
+                       &loaded, error))
         return false;
     scene->materials.clear();
     for (ReferenceTarget* root : loaded.roots) {

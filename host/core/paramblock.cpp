@@ -10,21 +10,29 @@ namespace {
 // Entry types that hold a value, and how it is read: 0 float, 1 integer, 2 colour.
 int KindOf(ParamType type) {
     switch (type) {
-        case TYPE_FLOAT: return 0;
+        case TYPE_FLOAT:
+            return 0;
         case TYPE_INT:
-        case TYPE_BOOL: return 1;
+        case TYPE_BOOL:
+            return 1;
         case TYPE_RGBA:
-        case TYPE_POINT3: return 2;
-        default: return -1;
+        case TYPE_POINT3:
+            return 2;
+        default:
+            return -1;
     }
 }
 
 IOResult WriteKind(ISave* isave, int kind, const PB2Value& v) {
-    return kind == 0 ? WriteValue(isave, v.f) : kind == 1 ? WriteValue(isave, v.i) : WriteValue(isave, v.c);
+    return kind == 0   ? WriteValue(isave, v.f)
+           : kind == 1 ? WriteValue(isave, v.i)
+                       : WriteValue(isave, v.c);
 }
 
 IOResult ReadKind(ILoad* iload, int kind, PB2Value& v) {
-    return kind == 0 ? ReadValue(iload, v.f) : kind == 1 ? ReadValue(iload, v.i) : ReadValue(iload, v.c);
+    return kind == 0   ? ReadValue(iload, v.f)
+           : kind == 1 ? ReadValue(iload, v.i)
+                       : ReadValue(iload, v.c);
 }
 
 enum : USHORT { kVersionChunk = 0x0001, kEntryChunk = 0x0010 };
@@ -37,7 +45,8 @@ IParamBlock* CreateParameterBlock(ParamBlockDescID* pdesc, int count, DWORD vers
 }
 
 ParamBlock::ParamBlock(const ParamBlockDescID* desc, int count, DWORD version) : version_(version) {
-    for (int i = 0; desc && i < count; ++i) entries_.push_back({desc[i].type, desc[i].animatable, PB2Value(), {}});
+    for (int i = 0; desc && i < count; ++i)
+        entries_.push_back({desc[i].type, desc[i].animatable, PB2Value(), {}});
 }
 
 ParamBlock::~ParamBlock() = default;
@@ -213,7 +222,8 @@ IOResult ParamBlock::Load(ILoad* iload) {
                     Key k{};
                     chunk = ReadValue(iload, k.t);
                     if (chunk == IO_OK) chunk = ReadKind(iload, kind, k.v);
-                    if (chunk == IO_OK && !e.keys.empty() && k.t <= e.keys.back().t) chunk = IO_ERROR;
+                    if (chunk == IO_OK && !e.keys.empty() && k.t <= e.keys.back().t)
+                        chunk = IO_ERROR;
                     e.keys.push_back(k);
                 }
             }
@@ -248,18 +258,30 @@ void CarryOver(ParamBlock* old, const ParamVersionDesc& layout, ParamBlock2* blo
         const std::vector<ParamBlock::Key>& keys = old->Keys(i);
         if (def.flags & P_ANIMATABLE) {
             switch (kind) {
-                case 0: block->SetValue(id, 0, value->f); break;
-                case 1: block->SetValue(id, 0, value->i); break;
-                default: block->SetValue(id, 0, value->c); break;
+                case 0:
+                    block->SetValue(id, 0, value->f);
+                    break;
+                case 1:
+                    block->SetValue(id, 0, value->i);
+                    break;
+                default:
+                    block->SetValue(id, 0, value->c);
+                    break;
             }
             block->SetKeys(id, keys);
         } else {
             Interval ignored = FOREVER;
             const PB2Value at0 = KeyedValueAt(keys, *value, kind == 1, 0, ignored);
             switch (kind) {
-                case 0: block->SetValue(id, 0, at0.f); break;
-                case 1: block->SetValue(id, 0, at0.i); break;
-                default: block->SetValue(id, 0, at0.c); break;
+                case 0:
+                    block->SetValue(id, 0, at0.f);
+                    break;
+                case 1:
+                    block->SetValue(id, 0, at0.i);
+                    break;
+                default:
+                    block->SetValue(id, 0, at0.c);
+                    break;
             }
         }
     }
@@ -269,8 +291,9 @@ void CarryOver(ParamBlock* old, const ParamVersionDesc& layout, ParamBlock2* blo
 
 void ParamBlock2PLCB::proc(ILoad* iload) {
     auto* reader = dynamic_cast<ChunkReader*>(iload);
-    ReferenceTarget* found =
-        (targ && pbRefNum >= 0 && pbRefNum < targ->NumRefs()) ? targ->GetReference(pbRefNum) : nullptr;
+    ReferenceTarget* found = (targ && pbRefNum >= 0 && pbRefNum < targ->NumRefs())
+                                 ? targ->GetReference(pbRefNum)
+                                 : nullptr;
     auto* old = dynamic_cast<ParamBlock*>(found);
     if (old && curdesc) {
         const ParamVersionDesc* layout = nullptr;
@@ -283,8 +306,9 @@ void ParamBlock2PLCB::proc(ILoad* iload) {
         if (layout) {
             CarryOver(old, *layout, block);
             if (reader)
-                reader->AddNote("a parameter block of layout version " + std::to_string(old->GetVersion()) +
-                                " (" + std::to_string(layout->count) + " entries) was upgraded");
+                reader->AddNote("a parameter block of layout version " +
+                                std::to_string(old->GetVersion()) + " (" +
+                                std::to_string(layout->count) + " entries) was upgraded");
         } else if (reader) {
             // A layout this plug-in does not know: nothing can be read from it, and the
             // owner gets a block of defaults rather than one it cannot use.

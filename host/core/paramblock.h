@@ -56,7 +56,9 @@ public:
     float GetFloat(ParamID, TimeValue = 0, int = 0) override { return 0.0f; }
     int GetInt(ParamID, TimeValue = 0, int = 0) override { return 0; }
     Color GetColor(ParamID, TimeValue = 0, int = 0) override { return Color(0.0f, 0.0f, 0.0f); }
-    AColor GetAColor(ParamID, TimeValue = 0, int = 0) override { return AColor(0.0f, 0.0f, 0.0f, 1.0f); }
+    AColor GetAColor(ParamID, TimeValue = 0, int = 0) override {
+        return AColor(0.0f, 0.0f, 0.0f, 1.0f);
+    }
     Texmap* GetTexmap(ParamID, TimeValue = 0, int = 0) override { return nullptr; }
     ParamID LastNotifyParamID() override { return -1; }
     ParamID LastNotifyParamID(int& tabIndex) override {

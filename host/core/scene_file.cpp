@@ -121,8 +121,8 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
         const int depth = w.CurChunkDepth();
         const IOResult saved = obj->Save(&w);
         if (saved != IO_OK)
-            return fail("object " + std::to_string(n) + " (" + Describe(obj) + ") could not be saved" +
-                        (w.Failed() ? ": " + w.Error() : ""));
+            return fail("object " + std::to_string(n) + " (" + Describe(obj) +
+                        ") could not be saved" + (w.Failed() ? ": " + w.Error() : ""));
         if (w.CurChunkDepth() != depth)
             return fail("object " + std::to_string(n) + " (" + Describe(obj) +
                         ") left its chunks unbalanced");
@@ -271,10 +271,11 @@ bool SceneLoader::ReadHeader() {
     if (ReadValue(&reader_, version) != IO_OK || ReadValue(&reader_, objectCount_) != IO_OK)
         return Fail("the header chunk is cut short");
     if (version != kSceneFormatVersion)
-        return Fail("scene format version " + std::to_string(version) + " (this host reads version " +
-                    std::to_string(kSceneFormatVersion) + ")");
+        return Fail("scene format version " + std::to_string(version) +
+                    " (this host reads version " + std::to_string(kSceneFormatVersion) + ")");
     // Every object takes at least its chunk headers.
-    if (objectCount_ > size_ / 6) return Fail("the header claims more objects than the file can hold");
+    if (objectCount_ > size_ / 6)
+        return Fail("the header claims more objects than the file can hold");
     reader_.CloseChunk();
     return true;
 }
@@ -354,8 +355,8 @@ bool SceneLoader::RestoreReferences() {
         const std::vector<std::int32_t>& refs = objects_[n].refs;
         const std::string which = "object " + std::to_string(n) + " (" + Describe(maker) + ")";
         if (refs.size() > static_cast<std::size_t>(maker->NumRefs()))
-            return Fail(which + " has " + std::to_string(refs.size()) + " references stored but takes " +
-                        std::to_string(maker->NumRefs()));
+            return Fail(which + " has " + std::to_string(refs.size()) +
+                        " references stored but takes " + std::to_string(maker->NumRefs()));
         for (std::size_t i = 0; i < refs.size(); ++i) {
             const std::int32_t index = refs[i];
             if (index < 0) continue;

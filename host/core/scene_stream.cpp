@@ -67,7 +67,8 @@ void ChunkWriter::Fail(const std::string& why) {
 
 void ChunkWriter::BeginChunk(USHORT id) {
     if (!open_.empty()) {
-        if (open_.back().hasData) Fail("chunk " + HexId(id) + " begun inside a chunk that holds data");
+        if (open_.back().hasData)
+            Fail("chunk " + HexId(id) + " begun inside a chunk that holds data");
         open_.back().hasChunks = true;
     }
     if (bytes_.size() + kShortHeader > capacity_) Fail("the stream is full");
@@ -96,8 +97,8 @@ void ChunkWriter::EndChunk() {
     if (chunk.hasChunks) field |= kContainerBit64;
     unsigned char wide[8];
     for (int k = 0; k < 8; ++k) wide[k] = static_cast<unsigned char>(field >> (8 * k));
-    bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(chunk.start + kShortHeader),
-                  wide, wide + 8);
+    bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(chunk.start + kShortHeader), wide,
+                  wide + 8);
 }
 
 IOResult ChunkWriter::Write(const void* buf, ULONG nbytes, ULONG* nwrit) {
@@ -254,8 +255,9 @@ void ChunkReader::RunPostLoadCallbacks() {
     std::vector<PostLoadCallback*> pending;
     pending.swap(callbacks_);
     auto priority = [](PostLoadCallback* cb) { return std::clamp(cb->Priority(), 0, 10); };
-    std::stable_sort(pending.begin(), pending.end(),
-                     [&](PostLoadCallback* a, PostLoadCallback* b) { return priority(a) < priority(b); });
+    std::stable_sort(pending.begin(), pending.end(), [&](PostLoadCallback* a, PostLoadCallback* b) {
+        return priority(a) < priority(b);
+    });
     for (PostLoadCallback* cb : pending) cb->proc(this);
 }
 

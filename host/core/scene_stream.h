@@ -139,7 +139,8 @@ inline std::uint32_t GetU32(const unsigned char* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 inline std::uint64_t GetU64(const unsigned char* p) {
-    return static_cast<std::uint64_t>(GetU32(p)) | (static_cast<std::uint64_t>(GetU32(p + 4)) << 32);
+    return static_cast<std::uint64_t>(GetU32(p)) |
+           (static_cast<std::uint64_t>(GetU32(p + 4)) << 32);
 }
 }  // namespace le
 

@@ -1,9 +1,9 @@
 // The host's chunk streams and scene files: the header rules, reading that never
 // leaves its chunk, strings, post-load callbacks, and a graph of the host's own
 // objects saved and loaded.
+#include "scene_stream.h"
 #include "bitmaptex.h"
 #include "scene_file.h"
-#include "scene_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,7 @@ TEST(ChunkStream, HeadersCountThemselvesAndMarkContainers) {
     w.EndChunk();
     ASSERT_FALSE(w.Failed());
     const Bytes expected = {0x34, 0x12, 21, 0, 0, 0x80,  // container of 6 + 9 + 6 bytes
-                            0x01, 0x00, 9, 0, 0, 0, 7, 8, 9,
-                            0x02, 0x00, 6, 0, 0, 0};
+                            0x01, 0x00, 9,  0, 0, 0,    7, 8, 9, 0x02, 0x00, 6, 0, 0, 0};
     EXPECT_EQ(w.Bytes(), expected);
 
     ChunkReader r(w.Bytes().data(), w.Bytes().size());
@@ -152,7 +151,8 @@ TEST(ChunkStream, StringsKeepEveryCharacter) {
 
 class Recorder : public PostLoadCallback {
 public:
-    Recorder(std::vector<int>* log, int id, int priority) : log_(log), id_(id), priority_(priority) {}
+    Recorder(std::vector<int>* log, int id, int priority)
+        : log_(log), id_(id), priority_(priority) {}
     void proc(ILoad*) override { log_->push_back(id_); }
     int Priority() override { return priority_; }
     void Discard() override { log_->push_back(-id_); }
@@ -190,7 +190,8 @@ TEST(SceneFile, HostObjectsComeBackWithTheirReferencesAndSettings) {
     map->DeleteMe();
 
     LoadedScene scene;
-    ASSERT_TRUE(ReadScene(bytes.data(), bytes.size(), SceneClassLookup(nullptr), &scene, &error)) << error;
+    ASSERT_TRUE(ReadScene(bytes.data(), bytes.size(), SceneClassLookup(nullptr), &scene, &error))
+        << error;
     ASSERT_EQ(scene.roots.size(), 1u);
     auto* loaded = dynamic_cast<BitmapTex*>(scene.roots[0]);
     ASSERT_NE(loaded, nullptr);

@@ -18,8 +18,10 @@ protected:
 
     // Loads a copy of the bytes (so that reading past them is caught), uses what
     // loaded as the host would, and deletes it.
-    static bool TryLoad(const std::vector<unsigned char>& bytes, std::size_t size, std::string* error) {
-        std::vector<unsigned char> copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    static bool TryLoad(const std::vector<unsigned char>& bytes, std::size_t size,
+                        std::string* error) {
+        std::vector<unsigned char> copy(bytes.begin(),
+                                        bytes.begin() + static_cast<std::ptrdiff_t>(size));
         LoadedScene scene;
         error->clear();
         const bool ok = ReadScene(copy.data(), copy.size(), TestClasses(), &scene, error);

@@ -15,7 +15,8 @@ void SetDistinctValues(IParamBlock2* block) {
         ++n;
         switch (p.type) {
             case TYPE_FLOAT:
-                block->SetValue(p.id, 0, p.hasRange ? p.low + (p.high - p.low) * (0.01f * n) : 0.5f * n);
+                block->SetValue(p.id, 0,
+                                p.hasRange ? p.low + (p.high - p.low) * (0.01f * n) : 0.5f * n);
                 break;
             case TYPE_INT:
                 block->SetValue(p.id, 0, p.itemCount ? (n % p.itemCount) : 1);
@@ -35,11 +36,18 @@ void SetDistinctValues(IParamBlock2* block) {
 void ExpectSameValues(IParamBlock2* expected, IParamBlock2* actual, TimeValue t) {
     for (const ParamSpec& p : kParamTable) {
         switch (p.type) {
-            case TYPE_FLOAT: EXPECT_EQ(actual->GetFloat(p.id, t), expected->GetFloat(p.id, t)) << p.id; break;
+            case TYPE_FLOAT:
+                EXPECT_EQ(actual->GetFloat(p.id, t), expected->GetFloat(p.id, t)) << p.id;
+                break;
             case TYPE_INT:
-            case TYPE_BOOL: EXPECT_EQ(actual->GetInt(p.id, t), expected->GetInt(p.id, t)) << p.id; break;
-            case TYPE_RGBA: EXPECT_EQ(actual->GetColor(p.id, t), expected->GetColor(p.id, t)) << p.id; break;
-            default: break;
+            case TYPE_BOOL:
+                EXPECT_EQ(actual->GetInt(p.id, t), expected->GetInt(p.id, t)) << p.id;
+                break;
+            case TYPE_RGBA:
+                EXPECT_EQ(actual->GetColor(p.id, t), expected->GetColor(p.id, t)) << p.id;
+                break;
+            default:
+                break;
         }
     }
 }
@@ -112,7 +120,8 @@ TEST_F(SceneTest, LayoutsListTheirEntriesInIdOrder) {
         ASSERT_NE(spec, nullptr);
         // Maps are user entries; colours and floats, and only they, are animatable.
         EXPECT_EQ(e.type == TYPE_USER, spec->type == TYPE_TEXMAP) << e.id;
-        EXPECT_EQ(e.animatable == TRUE, spec->type == TYPE_FLOAT || spec->type == TYPE_RGBA) << e.id;
+        EXPECT_EQ(e.animatable == TRUE, spec->type == TYPE_FLOAT || spec->type == TYPE_RGBA)
+            << e.id;
         if (i < 66) {
             EXPECT_EQ(kLayoutVersion0[i].type, e.type);
             EXPECT_EQ(kLayoutVersion0[i].animatable, e.animatable);

@@ -19,10 +19,18 @@ CachedState Distinct() {
     for (const CachedMember& m : kCachedMembers) {
         ++n;
         switch (m.kind) {
-            case CachedMember::Kind::Int: s.*m.i = 100 + n; break;
-            case CachedMember::Kind::Bool: s.*m.i = n % 2; break;
-            case CachedMember::Kind::Float: s.*m.f = 0.125f * n + 1.0f / 3.0f; break;
-            case CachedMember::Kind::Color: s.*m.c = Color(0.1f * n, -0.2f * n, 1e-7f * n); break;
+            case CachedMember::Kind::Int:
+                s.*m.i = 100 + n;
+                break;
+            case CachedMember::Kind::Bool:
+                s.*m.i = n % 2;
+                break;
+            case CachedMember::Kind::Float:
+                s.*m.f = 0.125f * n + 1.0f / 3.0f;
+                break;
+            case CachedMember::Kind::Color:
+                s.*m.c = Color(0.1f * n, -0.2f * n, 1e-7f * n);
+                break;
         }
     }
     return s;
@@ -30,9 +38,12 @@ CachedState Distinct() {
 
 bool SameBits(const CachedState& a, const CachedState& b, const CachedMember& m) {
     switch (m.kind) {
-        case CachedMember::Kind::Color: return std::memcmp(&(a.*m.c), &(b.*m.c), sizeof(Color)) == 0;
-        case CachedMember::Kind::Float: return std::memcmp(&(a.*m.f), &(b.*m.f), sizeof(float)) == 0;
-        default: return a.*m.i == b.*m.i;
+        case CachedMember::Kind::Color:
+            return std::memcmp(&(a.*m.c), &(b.*m.c), sizeof(Color)) == 0;
+        case CachedMember::Kind::Float:
+            return std::memcmp(&(a.*m.f), &(b.*m.f), sizeof(float)) == 0;
+        default:
+            return a.*m.i == b.*m.i;
     }
 }
 
@@ -54,7 +65,8 @@ std::vector<unsigned char> ChunkContent(const std::vector<unsigned char>& data, 
         if (r.CurChunkID() == id) {
             std::vector<unsigned char> content(static_cast<std::size_t>(r.CurChunkLength()));
             ULONG n = 0;
-            if (r.CurChunkType() == DATA_CHUNK) r.Read(content.data(), static_cast<ULONG>(content.size()), &n);
+            if (r.CurChunkType() == DATA_CHUNK)
+                r.Read(content.data(), static_cast<ULONG>(content.size()), &n);
             return content;
         }
         r.CloseChunk();
@@ -158,9 +170,10 @@ TEST_F(MaterialChunks, RawBlockIs236BytesLaidOutFieldByField) {
     // Every field where the table puts it.
     std::size_t offset = 0;
     for (const CachedMember& m : kRawValueOrder) {
-        const void* member = m.kind == CachedMember::Kind::Color ? static_cast<const void*>(&(s.*m.c))
-                             : m.kind == CachedMember::Kind::Float ? static_cast<const void*>(&(s.*m.f))
-                                                                     : static_cast<const void*>(&(s.*m.i));
+        const void* member =
+            m.kind == CachedMember::Kind::Color   ? static_cast<const void*>(&(s.*m.c))
+            : m.kind == CachedMember::Kind::Float ? static_cast<const void*>(&(s.*m.f))
+                                                  : static_cast<const void*>(&(s.*m.i));
         EXPECT_EQ(std::memcmp(raw.data() + offset, member, RawFieldSize(m)), 0) << m.name;
         offset += RawFieldSize(m);
     }
@@ -192,7 +205,8 @@ TEST_F(MaterialChunks, BlockValuesAndAnimationComeBack) {
     EXPECT_EQ(loaded->pblock->GetInt(mtl_reflect_brdf), 4);
     EXPECT_EQ(loaded->pblock->GetFloat(mtl_refl_gloss), 0.7f);
     EXPECT_TRUE(loaded->pblock->IsAnimated(mtl_diffuse_color));
-    EXPECT_EQ(loaded->pblock->GetColor(mtl_diffuse_color, 50), mtl->pblock->GetColor(mtl_diffuse_color, 50));
+    EXPECT_EQ(loaded->pblock->GetColor(mtl_diffuse_color, 50),
+              mtl->pblock->GetColor(mtl_diffuse_color, 50));
     EXPECT_EQ(loaded->pblock->GetOwner(), loaded);
 }
 
@@ -242,7 +256,8 @@ TEST_F(MaterialChunks, MissingChunksLeaveDefaultsAndOtherChunksAreSkipped) {
     EXPECT_EQ(result, IO_OK);
     EXPECT_EQ(callbacks, 1u);
     EXPECT_EQ(noRaw->GetName(), MSTR(L"Named"));
-    for (const CachedMember& m : kCachedMembers) EXPECT_TRUE(SameBits(noRaw->cached, CachedState(), m)) << m.name;
+    for (const CachedMember& m : kCachedMembers)
+        EXPECT_TRUE(SameBits(noRaw->cached, CachedState(), m)) << m.name;
 
     // Without the header, and with a chunk of another id before the block.
     std::vector<unsigned char> chunks = Chunk(0x1234, {1, 2, 3});
@@ -251,7 +266,8 @@ TEST_F(MaterialChunks, MissingChunksLeaveDefaultsAndOtherChunksAreSkipped) {
     LumraMtl* noHeader = LoadData(chunks, &result, &callbacks);
     EXPECT_EQ(result, IO_OK);
     EXPECT_EQ(noHeader->GetName(), MSTR());
-    for (const CachedMember& m : kCachedMembers) EXPECT_TRUE(SameBits(noHeader->cached, source->cached, m)) << m.name;
+    for (const CachedMember& m : kCachedMembers)
+        EXPECT_TRUE(SameBits(noHeader->cached, source->cached, m)) << m.name;
 }
 
 TEST_F(MaterialChunks, ShortRawBlockFailsTheLoadAndLongOneIsCutToSize) {
@@ -270,7 +286,8 @@ TEST_F(MaterialChunks, ShortRawBlockFailsTheLoadAndLongOneIsCutToSize) {
     longer.insert(longer.end(), {9, 9, 9, 9, 9});
     LumraMtl* mtl = LoadData(Chunk(kRawValuesChunk, longer), &result, &callbacks);
     EXPECT_EQ(result, IO_OK);
-    for (const CachedMember& m : kCachedMembers) EXPECT_TRUE(SameBits(mtl->cached, source->cached, m)) << m.name;
+    for (const CachedMember& m : kCachedMembers)
+        EXPECT_TRUE(SameBits(mtl->cached, source->cached, m)) << m.name;
 }
 
 TEST_F(MaterialChunks, FailedWriteFailsTheSaveAndKeepsThePreviousFile) {
@@ -281,7 +298,8 @@ TEST_F(MaterialChunks, FailedWriteFailsTheSaveAndKeepsThePreviousFile) {
     w.SetCapacity(w.Bytes().size() + 60 + 6 + 100);
     EXPECT_EQ(mtl->Save(&w), IO_ERROR);
 
-    const auto dir = std::filesystem::temp_directory_path() / ("lumra_io_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("lumra_io_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const auto file = dir / "scene.lsc";
     std::string error;

@@ -13,7 +13,8 @@
 inline ClassLookup TestClasses() {
     return [](SClass_ID sclass, const Class_ID& cid) -> ClassDesc* {
         if (ClassDesc* cd = HostClassDirectory().FindClass(sclass, cid)) return cd;
-        if (sclass == MATERIAL_CLASS_ID && cid == LUMRA_MTL_CLASS_ID) return &lumraMaterialClassDesc;
+        if (sclass == MATERIAL_CLASS_ID && cid == LUMRA_MTL_CLASS_ID)
+            return &lumraMaterialClassDesc;
         return nullptr;
     };
 }

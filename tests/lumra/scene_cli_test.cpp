@@ -1,13 +1,13 @@
 // lumra save and load, run as a user runs them, on files the project's own code made.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,7 +20,8 @@ struct Result {
 };
 
 Result RunProgram(const std::string& exe, const std::string& args) {
-    const fs::path errFile = fs::temp_directory_path() / ("lumra_scene_err_" + std::to_string(::getpid()));
+    const fs::path errFile =
+        fs::temp_directory_path() / ("lumra_scene_err_" + std::to_string(::getpid()));
     std::string command = "'";
     command += exe;
     command += "' ";
@@ -73,7 +74,8 @@ bool HasLine(const std::string& out, const std::string& first, const std::string
 
 TEST_F(SceneCli, SavedMaterialLoadsWithItsSettingsAndMaps) {
     const std::string file = Path("scene.lsc");
-    Result saved = Lumra("save '" + file + "' --set mtl_reflect_brdf=TRGGX --set mtl_refl_gloss=0.7 "
+    Result saved = Lumra("save '" + file +
+                         "' --set mtl_reflect_brdf=TRGGX --set mtl_refl_gloss=0.7 "
                          "--map mtl_diffuse_map=/textures/oak.png");
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
     Result loaded = Lumra("load '" + file + "'");
