@@ -45,6 +45,14 @@ Result RunProgram(const std::string& exe, const std::string& args) {
     return r;
 }
 
+// The argument in single quotes, for the shell.
+std::string Quoted(const std::string& arg) {
+    std::string q = "'";
+    q += arg;
+    q += "'";
+    return q;
+}
+
 Result Lumra(const std::string& args) { return RunProgram(LUMRA_EXE, args); }
 
 class SceneCli : public ::testing::Test {
@@ -108,7 +116,7 @@ TEST_F(SceneCli, BadArgumentsAndFailedSavesKeepThePreviousFile) {
 }
 
 TEST_F(SceneCli, EarlierLayoutsAreUpgradedAndSaid) {
-    ASSERT_EQ(RunProgram(FIXTURES_EXE, "'" + dir_.string() + "'").exitCode, 0);
+    ASSERT_EQ(RunProgram(FIXTURES_EXE, Quoted(dir_.string())).exitCode, 0);
     for (const std::string version : {"0", "1"}) {
         Result r = Lumra("load '" + Path("layout" + version + ".lsc") + "'");
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -122,7 +130,7 @@ TEST_F(SceneCli, EarlierLayoutsAreUpgradedAndSaid) {
 }
 
 TEST_F(SceneCli, DamagedFileIsRefusedWithAReason) {
-    ASSERT_EQ(RunProgram(FIXTURES_EXE, "'" + dir_.string() + "'").exitCode, 0);
+    ASSERT_EQ(RunProgram(FIXTURES_EXE, Quoted(dir_.string())).exitCode, 0);
     const std::string file = Path("default.lsc");
     fs::resize_file(file, fs::file_size(file) - 10);
     Result r = Lumra("load '" + file + "'");
