@@ -2,6 +2,8 @@
 // scene either loads or fails with a reason, and never reads outside the file.
 #include "tests/io/scene_support.h"
 
+#include "io/legacy_block.h"
+
 namespace {
 
 class DamagedFile : public SceneTest {
@@ -38,12 +40,16 @@ protected:
 };
 
 TEST_F(DamagedFile, EveryTruncationFailsWithAReason) {
-    const std::vector<unsigned char> bytes = SmallScene();
-    std::string error;
-    ASSERT_TRUE(TryLoad(bytes, bytes.size(), &error)) << error;
-    for (std::size_t size = 0; size < bytes.size(); ++size) {
-        EXPECT_FALSE(TryLoad(bytes, size, &error)) << size;
-        EXPECT_FALSE(error.empty()) << size;
+    // The current layout, and a block of an earlier one that the upgrade replaces.
+    LumraMtl* legacy = NewMaterial();
+    legacy->ReplaceReference(kParamBlockRef, NewLegacyParamBlock(0, legacy->pblock));
+    for (const std::vector<unsigned char>& bytes : {SmallScene(), Save({legacy})}) {
+        std::string error;
+        ASSERT_TRUE(TryLoad(bytes, bytes.size(), &error)) << error;
+        for (std::size_t size = 0; size < bytes.size(); ++size) {
+            EXPECT_FALSE(TryLoad(bytes, size, &error)) << size;
+            EXPECT_FALSE(error.empty()) << size;
+        }
     }
 }
 
