@@ -17,9 +17,15 @@ ReferenceMaker::~ReferenceMaker() {
     std::vector<ReferenceTarget*> targets;
     targets.swap(targets_);
     for (ReferenceTarget* t : targets) t->RemoveDependent(this);
+    // Only targets left without dependents now are deleted, each once: deleting one
+    // of them can delete what it references, but never another of them.
+    std::vector<ReferenceTarget*> orphans;
     for (ReferenceTarget* t : targets) {
-        if (t->NumDependents() == 0 && !t->deleting_) t->MaybeAutoDelete();
+        if (t->NumDependents() == 0 && !t->deleting_ &&
+            std::find(orphans.begin(), orphans.end(), t) == orphans.end())
+            orphans.push_back(t);
     }
+    for (ReferenceTarget* t : orphans) t->MaybeAutoDelete();
 }
 
 RefTargetHandle ReferenceMaker::GetReference(int) { return nullptr; }

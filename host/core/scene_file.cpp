@@ -373,6 +373,14 @@ bool SceneLoader::RestoreReferences() {
             maker->SetReference(static_cast<int>(i), target);
             target->RefAdded(maker);
         }
+        // An object that did not take a reference as it was saved (one of the wrong
+        // kind, say) would hold what it no longer reports: the file is damaged.
+        for (std::size_t i = 0; i < refs.size(); ++i) {
+            ReferenceTarget* expected = refs[i] >= 0 ? objects_[refs[i]].obj : nullptr;
+            if (maker->GetReference(static_cast<int>(i)) != expected)
+                return Fail(which + " does not take reference " + std::to_string(i) + " (object " +
+                            std::to_string(refs[i]) + ")");
+        }
     }
     return true;
 }

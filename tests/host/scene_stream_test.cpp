@@ -222,4 +222,28 @@ TEST(SceneFile, UnknownClassOrOtherFormatIsRefusedWithAReason) {
     EXPECT_TRUE(scene.roots.empty());
 }
 
+// A maker that keeps none of the references it is given, as an object does with a
+// reference of the wrong kind from a damaged file.
+class Forgetful : public ReferenceMaker {
+public:
+    SClass_ID SuperClassID() override { return 0x7777; }
+    int NumRefs() override { return 2; }
+
+protected:
+    void SetReference(int, RefTargetHandle) override {}
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
+        return REF_SUCCEED;
+    }
+};
+
+TEST(SceneFile, TargetsAMakerHoldsButDoesNotReportAreDeletedOnceWithIt) {
+    auto* maker = new Forgetful();
+    BitmapTex* map = NewDefaultBitmapTex();  // references its coordinates object
+    maker->ReplaceReference(0, map);
+    maker->ReplaceReference(1, map);
+    EXPECT_EQ(map->NumDependents(), 1);
+    delete maker;  // the map, and its coordinates with it, go once (ASan checks)
+}
+
 }  // namespace

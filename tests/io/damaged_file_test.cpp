@@ -4,6 +4,8 @@
 
 #include "io/legacy_block.h"
 
+#include <algorithm>
+
 namespace {
 
 class DamagedFile : public SceneTest {
@@ -74,6 +76,21 @@ TEST_F(DamagedFile, EverySingleByteChangeLoadsOrFailsWithAReason) {
     // Values change freely; structure does not.
     EXPECT_GT(loaded, 0);
     EXPECT_GT(failed, 0);
+}
+
+TEST_F(DamagedFile, ReferenceOfTheWrongKindIsRefused) {
+    // A material's first map slot naming the other material: the list of references
+    // of object 0 (14 of them, after a count) starts with -1 for the empty slot.
+    std::vector<unsigned char> bytes = Save({NewMaterial(), NewMaterial()});
+    const std::vector<unsigned char> refs = {0x33, 0x20, 66, 0,    0,    0,    14,
+                                             0,    0,    0,  0xFF, 0xFF, 0xFF, 0xFF};
+    auto at = std::search(bytes.begin(), bytes.end(), refs.begin(), refs.end());
+    ASSERT_NE(at, bytes.end());
+    at[10] = 2;  // object 2: the second material
+    at[11] = at[12] = at[13] = 0;
+    std::string error;
+    EXPECT_FALSE(TryLoad(bytes, bytes.size(), &error));
+    EXPECT_NE(error.find("does not take reference 0"), std::string::npos) << error;
 }
 
 }  // namespace
