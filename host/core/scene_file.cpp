@@ -417,11 +417,13 @@ bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
 
     scene->roots.clear();
     for (std::int32_t r : roots_) scene->roots.push_back(objects_[r].obj);
-    // Roots deleted by a callback are gone from the holder; keep only the living.
+    // Roots deleted by a callback are gone from the holder. A root that another
+    // object references lives with that object, not on its own: the caller gets only
+    // roots that nothing else holds, so that deleting one never deletes another.
     std::unordered_set<ReferenceTarget*> alive(rootHolder_.slots.begin(), rootHolder_.slots.end());
     std::vector<ReferenceTarget*> living;
     for (ReferenceTarget* r : scene->roots) {
-        if (alive.count(r)) living.push_back(r);
+        if (alive.count(r) && r->NumDependents() == 1) living.push_back(r);
     }
     scene->roots = living;
     scene->notes = reader_.Notes();

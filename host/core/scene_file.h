@@ -54,7 +54,8 @@ CoreExport bool SaveSceneFile(const std::filesystem::path& path,
 
 struct LoadedScene {
     // The roots, each owned by the caller (delete with DeleteMe); whatever they
-    // reference lives as long as they reference it.
+    // reference lives as long as they reference it. A root that another object of the
+    // file references is not listed: it lives with that object.
     std::vector<ReferenceTarget*> roots;
     // What loading did that the user may want to know (upgraded layouts).
     std::vector<std::string> notes;

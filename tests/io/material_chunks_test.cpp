@@ -235,6 +235,12 @@ TEST_F(MaterialChunks, MapsSharedBetweenMaterialsStaySharedWithTheirSettings) {
     EXPECT_EQ(bitmap->GetUVGen()->GetUScl(0), 3.0f);
     EXPECT_EQ(loaded[1]->GetSubTexmap(kNormalMap)->GetName(), MSTR(L"Bumps"));
     EXPECT_EQ(loaded[0]->GetSubTexmap(kNormalMap), nullptr);
+
+    // A map saved as a root of its own as well comes back with its materials only,
+    // so that deleting them in any order is safe.
+    std::vector<LumraMtl*> again = Load(Save({map, a, b}));
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0]->GetSubTexmap(kDiffuseMap), again[1]->GetSubTexmap(kReflectMap));
 }
 
 TEST_F(MaterialChunks, MissingChunksLeaveDefaultsAndOtherChunksAreSkipped) {
