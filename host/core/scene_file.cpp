@@ -203,7 +203,7 @@ public:
         : reader_(data, size), size_(size), classes_(classes) {
         reader_.SetClassLookup(classes);
     }
-    ~SceneLoader() { Release(false); }
+    ~SceneLoader() { Release({}); }
 
     bool Load(LoadedScene* scene, std::string* error);
 
@@ -223,10 +223,10 @@ private:
     bool ReadObject(std::size_t n);
     bool RestoreReferences();
     void Hold(ReferenceTarget* obj, bool root);
-    // Lets go of every object: roots survive when keepRoots is set, the rest only
-    // while something references them.
-    void Release(bool keepRoots);
-    static void Unhold(SceneHolder& holder, bool deleteUnused);
+    // Lets go of every object: those kept survive, the rest only while something
+    // references them.
+    void Release(const std::unordered_set<ReferenceTarget*>& keep);
+    static void Unhold(SceneHolder& holder, const std::unordered_set<ReferenceTarget*>& keep);
 
     ChunkReader reader_;
     std::size_t size_;
@@ -246,19 +246,20 @@ void SceneLoader::Hold(ReferenceTarget* obj, bool root) {
     h.Attach(obj);
 }
 
-void SceneLoader::Unhold(SceneHolder& holder, bool deleteUnused) {
+void SceneLoader::Unhold(SceneHolder& holder, const std::unordered_set<ReferenceTarget*>& keep) {
     while (!holder.slots.empty()) {
         ReferenceTarget* obj = holder.slots.back();
         holder.slots.pop_back();
         if (!obj) continue;  // deleted while loading
         holder.Detach(obj);
-        if (deleteUnused) obj->MaybeAutoDelete();
+        if (!keep.count(obj)) obj->MaybeAutoDelete();
     }
 }
 
-void SceneLoader::Release(bool keepRoots) {
-    Unhold(otherHolder_, true);
-    Unhold(rootHolder_, !keepRoots);
+// Roots go last, so that none is deleted while an object about to go still holds it.
+void SceneLoader::Release(const std::unordered_set<ReferenceTarget*>& keep) {
+    Unhold(otherHolder_, keep);
+    Unhold(rootHolder_, keep);
 }
 
 bool SceneLoader::ReadHeader() {
@@ -388,7 +389,7 @@ bool SceneLoader::RestoreReferences() {
 bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
     auto failed = [&] {
         reader_.DiscardPostLoadCallbacks();
-        Release(false);
+        Release({});
         if (error) *error = error_.empty() ? reader_.Error() : error_;
         return false;
     };
@@ -427,7 +428,7 @@ bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
     }
     scene->roots = living;
     scene->notes = reader_.Notes();
-    Release(true);
+    Release(std::unordered_set<ReferenceTarget*>(living.begin(), living.end()));
     return true;
 }
 
