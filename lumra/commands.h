@@ -29,7 +29,19 @@ struct PanelOptions {
     std::string output;                 // the picture, PNG
 };
 
+struct SaveOptions {
+    std::string file;
+    std::vector<std::string> settings;  // NAME=VALUE
+    std::vector<std::string> maps;      // NAME=FILE
+};
+
+struct LoadOptions {
+    std::string file;
+};
+
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
 int RunRender(const HostOptions& host, const RenderOptions& options);
 int RunPanel(const HostOptions& host, const PanelOptions& options);
+int RunSave(const HostOptions& host, const SaveOptions& options);
+int RunLoad(const HostOptions& host, const LoadOptions& options);

@@ -70,11 +70,34 @@ int main(int argc, char** argv) {
                          "took which texture. Repeatable; drops happen in order.");
     panelCmd->add_option("-o,--output", panel.output, "Write the picture of the panel to this PNG file.");
 
+    SaveOptions save;
+    auto* saveCmd = app.add_subcommand(
+        "save", "Create a material, set its parameters and maps, and save it in a scene file. "
+                "The previous file is replaced only when the whole file was written.");
+    saveCmd->add_option("FILE", save.file, "The scene file to write")->required();
+    saveCmd
+        ->add_option("--set", save.settings,
+                     "Set a parameter by internal name, as for show: NAME=VALUE. Repeatable.")
+        ->allow_extra_args(false);
+    saveCmd
+        ->add_option("--map", save.maps,
+                     "Put a bitmap texture showing an image file in a map parameter: "
+                     "NAME=FILE (e.g. mtl_diffuse_map=wood.png). Repeatable.")
+        ->allow_extra_args(false);
+
+    LoadOptions load;
+    auto* loadCmd = app.add_subcommand(
+        "load", "Load a scene file and print every material in it as show does, saying when a "
+                "parameter block was upgraded from an earlier layout.");
+    loadCmd->add_option("FILE", load.file, "The scene file to read")->required();
+
     CLI11_PARSE(app, argc, argv);
 
     if (classes->parsed()) return RunClasses(host);
     if (showCmd->parsed()) return RunShow(host, show);
     if (renderCmd->parsed()) return RunRender(host, render);
     if (panelCmd->parsed()) return RunPanel(host, panel);
+    if (saveCmd->parsed()) return RunSave(host, save);
+    if (loadCmd->parsed()) return RunLoad(host, load);
     return 1;
 }

@@ -160,7 +160,7 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
             break;
         }
         case TYPE_TEXMAP:
-            *error = name + " is a map parameter; maps are not given with --set";
+            *error = name + " is a map parameter; give maps with --map " + name + "=FILE";
             return false;
         default:
             *error = name + ": parameters of this type cannot be set here";

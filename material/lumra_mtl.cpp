@@ -61,10 +61,11 @@ void LumraMtl::SetReference(int i, RefTargetHandle rtarg) {
     if (i < 0 || i > kParamBlockRef) return;
     MSTR className;
     if (rtarg) rtarg->GetClassName(className);
+    // A damaged scene file can offer an object of another kind; it is not taken.
     if (i < kNumMapSlots && className != MSTR(L"ParamBlock2"))
-        texmaps[i] = static_cast<Texmap*>(rtarg);
+        texmaps[i] = dynamic_cast<Texmap*>(rtarg);
     else
-        pblock = static_cast<IParamBlock2*>(rtarg);
+        pblock = dynamic_cast<IParamBlock2*>(rtarg);
 }
 
 RefTargetHandle LumraMtl::Clone(RemapDir& remap) {

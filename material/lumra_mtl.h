@@ -37,6 +37,8 @@ public:
     int NumRefs() override { return kNumRefs; }
     RefTargetHandle GetReference(int i) override;
     RefTargetHandle Clone(RemapDir& remap) override;
+    IOResult Save(ISave* isave) override;  // io/mtl_io.cpp
+    IOResult Load(ILoad* iload) override;
 
     // MtlBase
     ULONG Requirements(int subMtlNum) override;

@@ -10,6 +10,7 @@ packages=(
   libstb-dev libopenexr-dev
   libpng-dev
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  clang
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "host_paths.h"
 #include "latlong.h"
 
+#include "scene_stream.h"
 #include "shadecontext.h"
 
 #include <algorithm>
@@ -130,7 +131,9 @@ RefTargetHandle StdUVGenImpl::Clone(RemapDir& remap) {
 
 // --- BMTex --------------------------------------------------------------------
 
-BMTex::BMTex() : image_(std::make_unique<LoadState>()) { ReplaceReference(0, new StdUVGenImpl()); }
+BMTex::BMTex(BOOL loading) : image_(std::make_unique<LoadState>()) {
+    if (!loading) ReplaceReference(0, new StdUVGenImpl());
+}
 BMTex::~BMTex() = default;
 
 void BMTex::SetReference(int i, RefTargetHandle rtarg) {
@@ -265,3 +268,99 @@ RefTargetHandle BMTex::Clone(RemapDir& remap) {
 }
 
 BitmapTex* NewDefaultBitmapTex() { return new BMTex(); }
+
+// --- Scene files ----------------------------------------------------------------
+//
+// Both classes write the common header (0x4000) and then their settings: the
+// coordinates 0x1000 (slot type, mapping: i32; offsets and scales: f32), the bitmap
+// 0x1000 (file name, UTF-16) and 0x1001 (filter, alpha source, end condition, alpha
+// as mono: i32). The bitmap's coordinates object is its reference 0.
+
+namespace {
+
+enum : USHORT { kHeaderChunk = 0x4000, kSettingsChunk = 0x1000, kMoreSettingsChunk = 0x1001 };
+
+IOResult SaveHeader(MtlBase* m, ISave* isave) {
+    isave->BeginChunk(kHeaderChunk);
+    const IOResult r = m->MtlBase::Save(isave);
+    isave->EndChunk();
+    return r;
+}
+
+}  // namespace
+
+IOResult StdUVGenImpl::Save(ISave* isave) {
+    IOResult r = SaveHeader(this, isave);
+    if (r != IO_OK) return r;
+    isave->BeginChunk(kSettingsChunk);
+    for (int v : {placement_.slotType, placement_.mapping}) {
+        if (r == IO_OK) r = WriteValue(isave, v);
+    }
+    for (float v : {placement_.uOffs, placement_.vOffs, placement_.uScl, placement_.vScl}) {
+        if (r == IO_OK) r = WriteValue(isave, v);
+    }
+    isave->EndChunk();
+    return r;
+}
+
+IOResult StdUVGenImpl::Load(ILoad* iload) {
+    IOResult r;
+    while ((r = iload->OpenChunk()) == IO_OK) {
+        IOResult chunk = IO_OK;
+        switch (iload->CurChunkID()) {
+            case kHeaderChunk: chunk = MtlBase::Load(iload); break;
+            case kSettingsChunk:
+                for (int* v : {&placement_.slotType, &placement_.mapping}) {
+                    if (chunk == IO_OK) chunk = ReadValue(iload, *v);
+                }
+                for (float* v :
+                     {&placement_.uOffs, &placement_.vOffs, &placement_.uScl, &placement_.vScl}) {
+                    if (chunk == IO_OK) chunk = ReadValue(iload, *v);
+                }
+                break;
+            default: break;
+        }
+        iload->CloseChunk();
+        if (chunk != IO_OK) return chunk;
+    }
+    return r == IO_ERROR ? IO_ERROR : IO_OK;
+}
+
+IOResult BMTex::Save(ISave* isave) {
+    IOResult r = SaveHeader(this, isave);
+    if (r != IO_OK) return r;
+    isave->BeginChunk(kSettingsChunk);
+    r = isave->WriteWString(mapName_.c_str());
+    isave->EndChunk();
+    isave->BeginChunk(kMoreSettingsChunk);
+    for (int v : {filterType_, alphaSource_, endCondition_, static_cast<int>(alphaAsMono_)}) {
+        if (r == IO_OK) r = WriteValue(isave, v);
+    }
+    isave->EndChunk();
+    return r;
+}
+
+IOResult BMTex::Load(ILoad* iload) {
+    IOResult r;
+    while ((r = iload->OpenChunk()) == IO_OK) {
+        IOResult chunk = IO_OK;
+        switch (iload->CurChunkID()) {
+            case kHeaderChunk: chunk = MtlBase::Load(iload); break;
+            case kSettingsChunk: {
+                wchar_t* name = nullptr;
+                chunk = iload->ReadWStringChunk(&name);
+                if (chunk == IO_OK) mapName_ = name;
+                break;
+            }
+            case kMoreSettingsChunk:
+                for (int* v : {&filterType_, &alphaSource_, &endCondition_, &alphaAsMono_}) {
+                    if (chunk == IO_OK) chunk = ReadValue(iload, *v);
+                }
+                break;
+            default: break;
+        }
+        iload->CloseChunk();
+        if (chunk != IO_OK) return chunk;
+    }
+    return r == IO_ERROR ? IO_ERROR : IO_OK;
+}

@@ -46,6 +46,8 @@ public:
     Interval Validity(TimeValue) override { return FOREVER; }
     ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
     RefTargetHandle Clone(RemapDir& remap) override;
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
 
 protected:
     RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
@@ -73,7 +75,9 @@ private:
 // on standard error.
 class CoreExport BMTex : public BitmapTex {
 public:
-    BMTex();
+    // A texture with its own coordinates object, except when it is made for loading:
+    // the file then supplies them.
+    explicit BMTex(BOOL loading = FALSE);
     ~BMTex() override;
 
     void GetClassName(MSTR& s) override { s = _M("Bitmap"); }
@@ -81,6 +85,8 @@ public:
     int NumRefs() override { return 1; }
     RefTargetHandle GetReference(int i) override { return i == 0 ? uvGen_ : nullptr; }
     RefTargetHandle Clone(RemapDir& remap) override;
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
 
     void SetMapName(const MCHAR* name, bool isUIAction = false) override;
     const MCHAR* GetMapName() override { return mapName_.c_str(); }

@@ -1,5 +1,6 @@
 #include "paramblock2.h"
 
+#include "scene_stream.h"
 #include "texmap.h"
 
 #include <algorithm>
@@ -33,12 +34,29 @@ IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* owne
 }
 
 ParamBlock2::ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner)
-    : desc_(desc), owner_(owner), params_(desc->Count()) {
+    : desc_(desc), owner_(owner) {
+    Build();
+}
+
+ParamBlock2* ParamBlock2::NewForLoading() { return new ParamBlock2(); }
+
+void ParamBlock2::Build() {
+    params_.assign(desc_->Count(), Param());
+    ownMaps_.clear();
     for (int i = 0; i < desc_->Count(); ++i) {
         const ParamDef& def = desc_->GetParamDefByIndex(i);
         params_[i].value = def.def;
         if (KindOf(def.type) == Kind::Map && !(def.flags & P_OWNERS_REF)) ownMaps_.push_back(nullptr);
     }
+}
+
+ParamDef& ParamBlock2::GetParamDef(ParamID id) {
+    static ParamDef none;
+    if (!desc_) {
+        none = ParamDef();
+        return none;
+    }
+    return desc_->GetParamDef(id);
 }
 
 ParamBlock2::~ParamBlock2() = default;
@@ -65,7 +83,7 @@ ParamBlock2::Kind ParamBlock2::KindOf(ParamType2 type) {
 }
 
 const ParamDef* ParamBlock2::Find(ParamID id, int tabIndex, Kind kind, int* index) {
-    const int i = desc_->IDtoIndex(id);
+    const int i = desc_ ? desc_->IDtoIndex(id) : -1;
     if (i < 0 || tabIndex != 0) return nullptr;
     const ParamDef& def = desc_->GetParamDefByIndex(i);
     if (KindOf(def.type) != kind) return nullptr;
@@ -82,15 +100,14 @@ int ParamBlock2::OwnMapIndex(int paramIndex) const {
     return n;
 }
 
-// The value at t and the span of times over which it stays the same: all time for
-// a constant; before the first key and after the last, the key's value holds; between
-// keys an interpolated value holds only at its instant, a held one until the next key.
-PB2Value ParamBlock2::ValueAt(int index, Kind kind, TimeValue t, Interval& valid) const {
-    const Param& p = params_[index];
-    if (p.keys.empty()) return p.value;
-    if (p.keys.size() == 1) return p.keys.front().v;
-    const Key& first = p.keys.front();
-    const Key& last = p.keys.back();
+// Between two keys an interpolated value holds only at its instant, a held one
+// until the next key.
+PB2Value KeyedValueAt(const std::vector<PB2Key>& keys, const PB2Value& constant, bool stepped,
+                      TimeValue t, Interval& valid) {
+    if (keys.empty()) return constant;
+    if (keys.size() == 1) return keys.front().v;
+    const PB2Key& first = keys.front();
+    const PB2Key& last = keys.back();
     if (t <= first.t) {
         valid &= Interval(TIME_NegInfinity, first.t);
         return first.v;
@@ -99,17 +116,23 @@ PB2Value ParamBlock2::ValueAt(int index, Kind kind, TimeValue t, Interval& valid
         valid &= Interval(last.t, TIME_PosInfinity);
         return last.v;
     }
-    auto next = std::upper_bound(p.keys.begin(), p.keys.end(), t,
-                                 [](TimeValue time, const Key& k) { return time < k.t; });
-    const Key& b = *next;
-    const Key& a = *(next - 1);
-    if (kind == Kind::Int || SameValue(a.v, b.v)) {
+    auto next = std::upper_bound(keys.begin(), keys.end(), t,
+                                 [](TimeValue time, const PB2Key& k) { return time < k.t; });
+    const PB2Key& b = *next;
+    const PB2Key& a = *(next - 1);
+    if (stepped || SameValue(a.v, b.v)) {
         valid &= Interval(a.t, b.t - 1);
         return a.v;
     }
     valid &= Interval(t, t);
-    const float s = static_cast<float>(t - a.t) / static_cast<float>(b.t - a.t);
-    return Lerp(a.v, b.v, s);
+    // Keys may lie further apart than an int spans.
+    const double s = (static_cast<double>(t) - a.t) / (static_cast<double>(b.t) - a.t);
+    return Lerp(a.v, b.v, static_cast<float>(s));
+}
+
+PB2Value ParamBlock2::ValueAt(int index, Kind kind, TimeValue t, Interval& valid) const {
+    const Param& p = params_[index];
+    return KeyedValueAt(p.keys, p.value, kind == Kind::Int, t, valid);
 }
 
 PB2Value ParamBlock2::Clamp(const ParamDef& def, Kind kind, PB2Value v) const {
@@ -300,6 +323,7 @@ Texmap* ParamBlock2::GetTexmap(ParamID id, TimeValue t, int tabIndex) {
 }
 
 void ParamBlock2::ResetAll(BOOL, BOOL) {
+    if (!desc_) return;
     for (int i = 0; i < desc_->Count(); ++i) {
         params_[i].value = desc_->GetParamDefByIndex(i).def;
         params_[i].keys.clear();
@@ -308,18 +332,18 @@ void ParamBlock2::ResetAll(BOOL, BOOL) {
 }
 
 BOOL ParamBlock2::IsAnimated(ParamID id) {
-    const int i = desc_->IDtoIndex(id);
+    const int i = desc_ ? desc_->IDtoIndex(id) : -1;
     return (i >= 0 && params_[i].keys.size() > 1) ? TRUE : FALSE;
 }
 
 const std::vector<ParamBlock2::Key>& ParamBlock2::Keys(ParamID id) const {
     static const std::vector<Key> none;
-    const int i = desc_->IDtoIndex(id);
+    const int i = desc_ ? desc_->IDtoIndex(id) : -1;
     return i < 0 ? none : params_[i].keys;
 }
 
 BOOL ParamBlock2::SetKeys(ParamID id, std::vector<Key> keys) {
-    const int i = desc_->IDtoIndex(id);
+    const int i = desc_ ? desc_->IDtoIndex(id) : -1;
     if (i < 0) return FALSE;
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.t < b.t; });
     params_[i].keys = std::move(keys);
@@ -348,4 +372,131 @@ RefTargetHandle ParamBlock2::Clone(RemapDir& remap) {
     }
     BaseClone(this, clone, remap);
     return clone;
+}
+
+// --- Scene files ----------------------------------------------------------------
+//
+// 0x0001 the descriptor: super class (u32), class id parts A and B (u32) of the class
+//        that declares it, and the block id (i16)
+// 0x0010 one per parameter with a value: id (i16), kind (u8: 0 float, 1 integer,
+//        2 colour), the constant value, key count (u32), then each key's time (i32)
+//        and value. Maps are references and are stored as such.
+
+namespace {
+
+enum : USHORT { kDescChunk = 0x0001, kParamChunk = 0x0010 };
+
+IOResult WriteKindValue(ISave* isave, int kind, const PB2Value& v) {
+    switch (kind) {
+        case 0: return WriteValue(isave, v.f);
+        case 1: return WriteValue(isave, v.i);
+        default: return WriteValue(isave, v.c);
+    }
+}
+
+IOResult ReadKindValue(ILoad* iload, int kind, PB2Value& v) {
+    switch (kind) {
+        case 0: return ReadValue(iload, v.f);
+        case 1: return ReadValue(iload, v.i);
+        default: return ReadValue(iload, v.c);
+    }
+}
+
+}  // namespace
+
+IOResult ParamBlock2::Save(ISave* isave) {
+    if (!desc_ || !desc_->cd) return IO_ERROR;
+    IOResult r = IO_OK;
+    auto keep = [&r](IOResult x) {
+        if (r == IO_OK) r = x;
+    };
+    isave->BeginChunk(kDescChunk);
+    keep(WriteValue(isave, static_cast<std::uint32_t>(desc_->cd->SuperClassID())));
+    keep(WriteValue(isave, static_cast<std::uint32_t>(desc_->cd->ClassID().PartA())));
+    keep(WriteValue(isave, static_cast<std::uint32_t>(desc_->cd->ClassID().PartB())));
+    keep(WriteValue(isave, static_cast<std::int16_t>(desc_->ID)));
+    isave->EndChunk();
+    for (int i = 0; i < desc_->Count(); ++i) {
+        const ParamDef& def = desc_->GetParamDefByIndex(i);
+        const Kind kind = KindOf(def.type);
+        if (kind == Kind::Map || kind == Kind::None) continue;
+        const int k = kind == Kind::Float ? 0 : kind == Kind::Int ? 1 : 2;
+        const Param& p = params_[i];
+        isave->BeginChunk(kParamChunk);
+        keep(WriteValue(isave, static_cast<std::int16_t>(def.ID)));
+        keep(WriteValue(isave, static_cast<std::uint8_t>(k)));
+        keep(WriteKindValue(isave, k, p.value));
+        keep(WriteValue(isave, static_cast<std::uint32_t>(p.keys.size())));
+        for (const Key& key : p.keys) {
+            keep(WriteValue(isave, key.t));
+            keep(WriteKindValue(isave, k, key.v));
+        }
+        isave->EndChunk();
+    }
+    return r;
+}
+
+IOResult ParamBlock2::Load(ILoad* iload) {
+    IOResult r;
+    while ((r = iload->OpenChunk()) == IO_OK) {
+        IOResult chunk = IO_OK;
+        if (iload->CurChunkID() == kDescChunk) {
+            std::uint32_t sclass = 0, a = 0, b = 0;
+            std::int16_t blockId = 0;
+            chunk = ReadValue(iload, sclass);
+            if (chunk == IO_OK) chunk = ReadValue(iload, a);
+            if (chunk == IO_OK) chunk = ReadValue(iload, b);
+            if (chunk == IO_OK) chunk = ReadValue(iload, blockId);
+            if (chunk == IO_OK) {
+                // The class that declares the block is found as the loader finds
+                // every class of the file.
+                auto* reader = dynamic_cast<ChunkReader*>(iload);
+                ClassDesc* cd = reader ? reader->FindClass(sclass, Class_ID(a, b)) : nullptr;
+                ParamBlockDesc2* desc = cd ? cd->GetParamBlockDescByID(blockId) : nullptr;
+                if (!desc || desc_) {
+                    chunk = IO_ERROR;
+                } else {
+                    desc_ = desc;
+                    Build();
+                }
+            }
+        } else if (iload->CurChunkID() == kParamChunk) {
+            std::int16_t id = 0;
+            std::uint8_t k = 0;
+            PB2Value value;
+            std::uint32_t count = 0;
+            chunk = desc_ ? ReadValue(iload, id) : IO_ERROR;
+            if (chunk == IO_OK) chunk = ReadValue(iload, k);
+            if (chunk == IO_OK && k > 2) chunk = IO_ERROR;
+            if (chunk == IO_OK) chunk = ReadKindValue(iload, k, value);
+            if (chunk == IO_OK) chunk = ReadValue(iload, count);
+            std::vector<Key> keys;
+            const std::uint64_t valueSize = k == 2 ? 12 : 4;
+            if (chunk == IO_OK &&
+                iload->CurChunkLength() != 2 + 1 + valueSize + 4 + count * (4 + valueSize))
+                chunk = IO_ERROR;
+            for (std::uint32_t n = 0; chunk == IO_OK && n < count; ++n) {
+                Key key{};
+                chunk = ReadValue(iload, key.t);
+                if (chunk == IO_OK) chunk = ReadKindValue(iload, k, key.v);
+                // Keys are stored in time order, one per time.
+                if (chunk == IO_OK && !keys.empty() && key.t <= keys.back().t) chunk = IO_ERROR;
+                keys.push_back(key);
+            }
+            const int index = chunk == IO_OK ? desc_->IDtoIndex(id) : -1;
+            // A parameter that is gone, or whose type changed, keeps its default.
+            if (index >= 0) {
+                const Kind kind = KindOf(desc_->GetParamDefByIndex(index).type);
+                const int expected = kind == Kind::Float ? 0 : kind == Kind::Int ? 1 : kind == Kind::Color ? 2 : -1;
+                if (expected == k) {
+                    params_[index].value = value;
+                    params_[index].keys = std::move(keys);
+                }
+            }
+        }
+        iload->CloseChunk();
+        if (chunk != IO_OK) return chunk;
+    }
+    if (r == IO_ERROR || !desc_) return IO_ERROR;
+    return IO_OK;
 }

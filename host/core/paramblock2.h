@@ -7,15 +7,26 @@
 
 #include <vector>
 
+// The value of a keyed parameter at t (the constant when there are no keys), and
+// the span over which it holds: the first key's value before it, the last one's
+// after it; between keys interpolated (held when stepped).
+struct PB2Key {
+    TimeValue t;
+    PB2Value v;
+};
+CoreExport PB2Value KeyedValueAt(const std::vector<PB2Key>& keys,
+                                 const PB2Value& constant, bool stepped, TimeValue t,
+                                 Interval& valid);
+
 class CoreExport ParamBlock2 : public IParamBlock2 {
 public:
-    struct Key {
-        TimeValue t;
-        PB2Value v;
-    };
+    using Key = PB2Key;
 
     ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner);
     ~ParamBlock2() override;
+    // A block without a descriptor yet, made for loading: Load finds its
+    // descriptor through the class of the object that owned it.
+    static ParamBlock2* NewForLoading();
 
     // Animatable / ReferenceTarget
     void GetClassName(MSTR& s) override { s = _M("ParamBlock2"); }
@@ -25,6 +36,8 @@ public:
     RefTargetHandle GetReference(int i) override;
     RefTargetHandle Clone(RemapDir& remap) override;
     void RefAdded(RefMakerHandle rm) override;
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
 
     // IParamBlock2
     BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex = 0) override;
@@ -50,12 +63,12 @@ public:
         return lastNotifyID_;
     }
     ParamBlockDesc2* GetDesc() override { return desc_; }
-    BlockID ID() override { return desc_->ID; }
-    DWORD GetVersion() override { return desc_->version; }
-    int NumParams() override { return desc_->Count(); }
-    ParamID IndextoID(int i) override { return desc_->IndextoID(i); }
-    int IDtoIndex(ParamID id) override { return desc_->IDtoIndex(id); }
-    ParamDef& GetParamDef(ParamID id) override { return desc_->GetParamDef(id); }
+    BlockID ID() override { return desc_ ? desc_->ID : BlockID(-1); }
+    DWORD GetVersion() override { return desc_ ? desc_->version : 0; }
+    int NumParams() override { return desc_ ? desc_->Count() : 0; }
+    ParamID IndextoID(int i) override { return desc_ ? desc_->IndextoID(i) : ParamID(-1); }
+    int IDtoIndex(ParamID id) override { return desc_ ? desc_->IDtoIndex(id) : -1; }
+    ParamDef& GetParamDef(ParamID id) override;
     ReferenceMaker* GetOwner() override { return owner_; }
     void ResetAll(BOOL updateUI = TRUE, BOOL callSetHandlers = TRUE) override;
     BOOL IsAnimated(ParamID id) override;
@@ -66,6 +79,7 @@ public:
     BOOL SetKeys(ParamID id, std::vector<Key> keys);
 
 protected:
+    ParamBlock2() = default;
     void SetReference(int i, RefTargetHandle rtarg) override;
     RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
                                BOOL) override {
@@ -87,8 +101,10 @@ private:
     void Notify(ParamID id);
     int OwnMapIndex(int paramIndex) const;
 
-    ParamBlockDesc2* desc_;
-    ReferenceMaker* owner_;
+    void Build();
+
+    ParamBlockDesc2* desc_ = nullptr;
+    ReferenceMaker* owner_ = nullptr;
     std::vector<Param> params_;
     std::vector<ReferenceTarget*> ownMaps_;  // maps the block itself references
     ParamID lastNotifyID_ = -1;

@@ -17,9 +17,15 @@ ReferenceMaker::~ReferenceMaker() {
     std::vector<ReferenceTarget*> targets;
     targets.swap(targets_);
     for (ReferenceTarget* t : targets) t->RemoveDependent(this);
+    // Only targets left without dependents now are deleted, each once: deleting one
+    // of them can delete what it references, but never another of them.
+    std::vector<ReferenceTarget*> orphans;
     for (ReferenceTarget* t : targets) {
-        if (t->NumDependents() == 0 && !t->deleting_) t->MaybeAutoDelete();
+        if (t->NumDependents() == 0 && !t->deleting_ &&
+            std::find(orphans.begin(), orphans.end(), t) == orphans.end())
+            orphans.push_back(t);
     }
+    for (ReferenceTarget* t : orphans) t->MaybeAutoDelete();
 }
 
 RefTargetHandle ReferenceMaker::GetReference(int) { return nullptr; }
@@ -47,9 +53,11 @@ void ReferenceMaker::Attach(ReferenceTarget* target) {
 }
 
 void ReferenceMaker::Detach(ReferenceTarget* target) {
-    auto it = std::find(targets_.begin(), targets_.end(), target);
-    if (it == targets_.end()) return;
-    targets_.erase(it);
+    // Searched from the end: a maker holding many references (the scene loader's)
+    // releases them last first.
+    auto it = std::find(targets_.rbegin(), targets_.rend(), target);
+    if (it == targets_.rend()) return;
+    targets_.erase(std::next(it).base());
     target->RemoveDependent(this);
 }
 

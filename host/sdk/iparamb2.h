@@ -290,3 +290,25 @@ PB2Export IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceM
 CoreExport BOOL Animating();
 CoreExport void AnimateOn();
 CoreExport void AnimateOff();
+
+class ParamVersionDesc;
+
+// The post-load step that brings a first-edition block, found in targ at reference
+// pbRefNum, into a block of curdesc: the entries of the layout whose version matches
+// the old block's are carried over by id, animation included, and the new block
+// replaces the old one. The callback frees itself when done.
+class PB2Export ParamBlock2PLCB : public PostLoadCallback {
+public:
+    ParamVersionDesc* versions;
+    int count;
+    ParamBlockDesc2* curdesc;
+    ReferenceTarget* targ;
+    int pbRefNum;
+
+    ParamBlock2PLCB(ParamVersionDesc* v, int cnt, ParamBlockDesc2* pd, ReferenceTarget* t,
+                    int refNum)
+        : versions(v), count(cnt), curdesc(pd), targ(t), pbRefNum(refNum) {}
+    void proc(ILoad* iload) override;
+    int Priority() override { return 0; }
+    void Discard() override { delete this; }
+};

@@ -98,6 +98,11 @@ public:
 
     void BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap) override;
 
+    // The common header of materials and maps (name, flags, G-buffer id), written and
+    // read inside a chunk that the material or map opens itself.
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
+
     int MapSlotType(int /*i*/) override { return MAPSLOT_TEXTURE; }
     ReferenceTarget* GetRefTarget() override { return this; }
 

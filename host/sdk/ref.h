@@ -66,6 +66,8 @@ enum NotifyDependentsOption {
 
 class CoreExport ReferenceMaker : public Animatable {
     friend class ReferenceTarget;
+    // The scene loader restores references as they were saved.
+    friend class SceneLoader;
 
 public:
     ReferenceMaker();

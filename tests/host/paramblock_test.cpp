@@ -1,5 +1,6 @@
 // Parameter-block declarations and blocks: values, ranges, animation, validity,
 // owner-held maps and change notification.
+#include "iparamb.h"
 #include "iparamb2.h"
 #include "paramblock2.h"
 #include "stdmat.h"
@@ -79,6 +80,54 @@ protected:
     Owner* owner = nullptr;
     IParamBlock2* block = nullptr;
 };
+
+
+// The first edition's upgrade: entries are carried by id (or to the id their fifth
+// field names), animation kept where the new parameter is animatable, and the new
+// block replaces the old one in its owner.
+TEST_F(ParamBlockTest, UpgradeCarriesEntriesByIdIntoANewBlock) {
+    ParamBlockDescID layout[] = {
+        {TYPE_FLOAT, nullptr, TRUE, 90, kGain},   // renamed: 90 becomes gain
+        {TYPE_RGBA, nullptr, TRUE, kTint},        // the same id
+        {TYPE_INT, nullptr, FALSE, kMode, -1},    // not carried over
+        {TYPE_BOOL, nullptr, FALSE, kOn},
+        {TYPE_USER, nullptr, FALSE, kMap},        // a map: no value of its own
+        {TYPE_FLOAT, nullptr, TRUE, kCount},      // the type changed since: dropped
+    };
+    ParamVersionDesc versions[] = {ParamVersionDesc(layout, 6, 3)};
+    IParamBlock* old = CreateParameterBlock(layout, 6, 3);
+    old->SetValueAt(0, 0, 1.25f);
+    AnimateOn();
+    old->SetValueAt(1, 0, Color(0.0f, 0.0f, 0.0f));
+    old->SetValueAt(1, 100, Color(1.0f, 0.5f, 0.0f));
+    AnimateOff();
+    old->SetValueAt(2, 0, 2);
+    old->SetValueAt(3, 0, 0);
+    old->SetValueAt(5, 0, 9.0f);
+    owner->ReplaceReference(1, old);
+    ASSERT_EQ(owner->block, old);
+
+    (new ParamBlock2PLCB(versions, 1, &testBlockDesc, owner, 1))->proc(nullptr);
+    IParamBlock2* upgraded = owner->block;
+    ASSERT_NE(upgraded, nullptr);
+    ASSERT_EQ(upgraded->GetDesc(), &testBlockDesc);
+    EXPECT_EQ(upgraded->GetOwner(), owner);
+    EXPECT_FLOAT_EQ(upgraded->GetFloat(kGain), 1.25f);
+    EXPECT_EQ(upgraded->GetColor(kTint, 50), Color(0.5f, 0.25f, 0.0f));
+    EXPECT_TRUE(upgraded->IsAnimated(kTint));
+    EXPECT_EQ(upgraded->GetInt(kMode), 1);   // the default
+    EXPECT_EQ(upgraded->GetInt(kOn), FALSE);
+    EXPECT_EQ(upgraded->GetInt(kCount), 0);  // the default
+}
+
+TEST_F(ParamBlockTest, UpgradeLeavesASecondEditionBlockAlone) {
+    block->SetValue(kGain, 0, 1.5f);
+    ParamBlockDescID layout[] = {{TYPE_FLOAT, nullptr, TRUE, kGain}};
+    ParamVersionDesc versions[] = {ParamVersionDesc(layout, 1, 0)};
+    (new ParamBlock2PLCB(versions, 1, &testBlockDesc, owner, 1))->proc(nullptr);
+    EXPECT_EQ(owner->block, block);
+    EXPECT_FLOAT_EQ(block->GetFloat(kGain), 1.5f);
+}
 
 }  // namespace
 

@@ -1,0 +1,87 @@
+// Saving and loading a large scene: 10,000 materials, each with its own bitmap map.
+//   build/release/bench/scene_file_bench
+#include "material/lumra_mtl.h"
+#include "plugin/class_desc.h"
+
+#include "scene_file.h"
+#include "stdmat.h"
+#include "winhost.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kMaterials = 10000;
+
+ClassDesc* FindTestClass(SClass_ID sclass, const Class_ID& cid) {
+    if (ClassDesc* cd = HostClassDirectory().FindClass(sclass, cid)) return cd;
+    if (sclass == MATERIAL_CLASS_ID && cid == LUMRA_MTL_CLASS_ID) return &lumraMaterialClassDesc;
+    return nullptr;
+}
+
+std::vector<ReferenceTarget*> MakeScene() {
+    std::vector<ReferenceTarget*> mtls;
+    for (int i = 0; i < kMaterials; ++i) {
+        auto* mtl = static_cast<LumraMtl*>(static_cast<Mtl*>(lumraMaterialClassDesc.Create(FALSE)));
+        mtl->SetName(MSTR(L"Material " + std::to_wstring(i)));
+        mtl->pblock->SetValue(mtl_refl_gloss, 0, 0.5f + i * 1e-5f);
+        BitmapTex* map = NewDefaultBitmapTex();
+        map->SetMapName((L"textures/map" + std::to_wstring(i) + L".png").c_str());
+        mtl->SetSubTexmap(kDiffuseMap, map);
+        mtls.push_back(mtl);
+    }
+    return mtls;
+}
+
+std::filesystem::path ScenePath() {
+    return std::filesystem::temp_directory_path() /
+           ("lumra_bench_" + std::to_string(::getpid()) + ".lsc");
+}
+
+void BM_SaveScene(benchmark::State& state) {
+    winhost::AttachLinkedModules();
+    std::vector<ReferenceTarget*> scene = MakeScene();
+    const auto path = ScenePath();
+    std::string error;
+    for (auto _ : state) {
+        if (!SaveSceneFile(path, scene, &error)) state.SkipWithError(error.c_str());
+    }
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+    state.counters["materials"] = kMaterials;
+    std::filesystem::remove(path);
+    for (ReferenceTarget* m : scene) m->DeleteMe();
+}
+
+void BM_LoadScene(benchmark::State& state) {
+    winhost::AttachLinkedModules();
+    const auto path = ScenePath();
+    std::string error;
+    {
+        std::vector<ReferenceTarget*> scene = MakeScene();
+        SaveSceneFile(path, scene, &error);
+        for (ReferenceTarget* m : scene) m->DeleteMe();
+    }
+    for (auto _ : state) {
+        LoadedScene loaded;
+        if (!LoadSceneFile(path, FindTestClass, &loaded, &error))
+            state.SkipWithError(error.c_str());
+        state.PauseTiming();
+        if (loaded.roots.size() != kMaterials) state.SkipWithError("materials missing");
+        for (ReferenceTarget* m : loaded.roots) m->DeleteMe();
+        state.ResumeTiming();
+    }
+    state.counters["materials"] = kMaterials;
+    std::filesystem::remove(path);
+}
+
+BENCHMARK(BM_SaveScene)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadScene)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

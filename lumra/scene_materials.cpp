@@ -1,0 +1,30 @@
+#include "scene_materials.h"
+
+#include "text.h"
+
+#include "scene_file.h"
+
+#include <filesystem>
+
+bool LoadSceneMaterials(const PluginHost& host, const std::string& path, SceneMaterials* scene,
+                        std::string* error) {
+    LoadedScene loaded;
+    if (!LoadSceneFile(std::filesystem::path(FromUtf8(path)), SceneClassLookup(&host.Dlls()),
+                       &loaded, error))
+        return false;
+    scene->materials.clear();
+    for (ReferenceTarget* root : loaded.roots) {
+        if (auto* mtl = dynamic_cast<Mtl*>(root))
+            scene->materials.emplace_back(mtl);
+        else
+            root->DeleteMe();
+    }
+    scene->notes = loaded.notes;
+    return true;
+}
+
+bool SaveSceneMaterials(const std::string& path, const std::vector<Mtl*>& materials,
+                        std::string* error) {
+    std::vector<ReferenceTarget*> roots(materials.begin(), materials.end());
+    return SaveSceneFile(std::filesystem::path(FromUtf8(path)), roots, error);
+}
