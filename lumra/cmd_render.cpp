@@ -4,6 +4,7 @@
 #include "image_file.h"
 #include "label_font.h"
 #include "panel_session.h"
+#include "scene_materials.h"
 #include "text.h"
 
 #include "material/lumra_mtl.h"
@@ -19,14 +20,36 @@
 
 namespace {
 
-// A material of the loaded plug-in with the command's settings, then `extra`, and
-// the command's maps applied.
+// Material N (from 1) of the scene file; the scene's other materials go.
+MtlHandle SceneMaterial(const PluginHost& host, const RenderOptions& options, std::string* error) {
+    SceneMaterials scene;
+    if (!LoadSceneMaterials(host, options.scene, &scene, error)) {
+        *error = options.scene + ": " + *error;
+        return MtlHandle();
+    }
+    for (const std::string& note : scene.notes) std::fprintf(stderr, "lumra: %s\n", note.c_str());
+    const int count = static_cast<int>(scene.materials.size());
+    if (options.material < 1 || options.material > count) {
+        *error = options.scene + " holds " + std::to_string(count) + " material" +
+                 (count == 1 ? "" : "s") + "; there is no material " +
+                 std::to_string(options.material);
+        return MtlHandle();
+    }
+    return std::move(scene.materials[static_cast<std::size_t>(options.material - 1)]);
+}
+
+// The material to render: a new one of the loaded plug-in, or one from a scene
+// file; then the command's settings, `extra`, and the command's maps and drops.
 MtlHandle MakeMaterial(const PluginHost& host, ClassDesc* cd, const RenderOptions& options,
                        const std::vector<Setting>& extra, std::string* error) {
-    MtlHandle mtl = host.CreateMaterial(cd);
+    MtlHandle mtl = options.scene.empty() ? host.CreateMaterial(cd) : SceneMaterial(host, options, error);
     if (!mtl) {
-        *error = "the material could not be created";
+        if (error->empty()) *error = "the material could not be created";
         return mtl;
+    }
+    if (mtl->ClassID() != LUMRA_MTL_CLASS_ID) {
+        *error = "material " + std::to_string(options.material) + " is not a Lumra material";
+        return MtlHandle();
     }
     IParamBlock2* block = mtl->GetParamBlockByID(kLumraParamBlockId);
     std::vector<Setting> settings;

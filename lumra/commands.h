@@ -20,6 +20,8 @@ struct RenderOptions {
     int threads = 0;  // every core
     std::string output = "preview.png";
     bool sheet = false;
+    std::string scene;  // render a material of this scene file instead of a new one
+    int material = 1;   // which one, from 1
 };
 
 struct PanelOptions {

@@ -51,6 +51,11 @@ int main(int argc, char** argv) {
     renderCmd->add_option("-o,--output", render.output,
                           "Image file: .png (display gamma 2.2), or .exr or .hdr (linear values)")
         ->capture_default_str();
+    renderCmd->add_option("--scene", render.scene,
+                          "Render a material of a scene file (see 'save') instead of a new one");
+    renderCmd->add_option("--material", render.material,
+                          "Which material of the scene, counted from 1 as 'load' lists them")
+        ->capture_default_str();
     renderCmd->add_flag("--sheet", render.sheet,
                         "A contact sheet: the five reflectance models in columns and glossiness "
                         "values in rows, each cell labelled");

@@ -254,3 +254,24 @@ TEST(LumraCli, RenderTakesFilesDroppedOnThePanel) {
     EXPECT_NE(r.err.find("lumra_wood.png"), std::string::npos) << r.err;
     std::filesystem::remove(out);
 }
+
+TEST(LumraCli, RenderTakesAMaterialFromASceneFile) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("lumra_scene_render_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string scene = (dir / "one.scene").string();
+    ASSERT_EQ(RunLumra("save '" + scene + "' --set mtl_diffuse_color=0,0,1").exitCode, 0);
+    const std::string image = (dir / "slot.exr").string();
+    const Result r = RunLumra("render --scene '" + scene + "' --size 16 -o '" + image + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(image));
+
+    const Result missing = RunLumra("render --scene '" + scene + "' --material 2 -o '" + image + "'");
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_NE(missing.err.find("holds 1 material; there is no material 2"), std::string::npos)
+        << missing.err;
+    const Result bad = RunLumra("render --scene /no/such.scene -o '" + image + "'");
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_NE(bad.err.find("/no/such.scene"), std::string::npos) << bad.err;
+    std::filesystem::remove_all(dir);
+}
