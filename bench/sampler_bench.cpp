@@ -103,7 +103,8 @@ void BM_VisibleNormal(benchmark::State& state) {
     unsigned i = 0;
     for (auto _ : state) {
         const Point2& u = in.u[i & (kInputs - 1)];
-        benchmark::DoNotOptimize(Sampler(in.local[(i >> 5) & (kInputs - 1)], 0.3f, alphaY, u.x, u.y));
+        benchmark::DoNotOptimize(
+            Sampler(in.local[(i >> 5) & (kInputs - 1)], 0.3f, alphaY, u.x, u.y));
         ++i;
     }
 }
@@ -121,7 +122,8 @@ void BM_GgxSampleVisibleNormal(benchmark::State& state) {
     unsigned i = 0;
     for (auto _ : state) {
         const Point2& u = in.u[i & (kInputs - 1)];
-        benchmark::DoNotOptimize(GgxSampleVisibleNormal(in.local[(i >> 5) & (kInputs - 1)], 0.3f, u.x, u.y));
+        benchmark::DoNotOptimize(
+            GgxSampleVisibleNormal(in.local[(i >> 5) & (kInputs - 1)], 0.3f, u.x, u.y));
         ++i;
     }
 }
@@ -138,7 +140,8 @@ void BM_MicrofacetReflection(benchmark::State& state) {
     unsigned i = 0;
     for (auto _ : state) {
         sc.SetOrigView(in.views[(i >> 5) & (kInputs - 1)]);
-        Sampler(out, sc, in.u[i & (kInputs - 1)], glossiness, anisotropy, 0.2f, nullptr, kUp, kAxes);
+        Sampler(out, sc, in.u[i & (kInputs - 1)], glossiness, anisotropy, 0.2f, nullptr, kUp,
+                kAxes);
         benchmark::DoNotOptimize(out);
         ++i;
     }
@@ -185,7 +188,12 @@ void BM_SampleGgxReflection(benchmark::State& state) {
         ++i;
     }
 }
-BENCHMARK(BM_SampleGgxReflection)->Name("SampleGgxReflection")->ArgName("gloss")->Arg(30)->Arg(70)->Arg(95);
+BENCHMARK(BM_SampleGgxReflection)
+    ->Name("SampleGgxReflection")
+    ->ArgName("gloss")
+    ->Arg(30)
+    ->Arg(70)
+    ->Arg(95);
 
 void BM_SamplePhongLobe(benchmark::State& state) {
     const Inputs& in = SharedInputs();
@@ -195,7 +203,8 @@ void BM_SamplePhongLobe(benchmark::State& state) {
     unsigned i = 0;
     for (auto _ : state) {
         // The lobe axis: the mirror direction of the view.
-        SamplePhongLobe(out, sc, in.u[i & (kInputs - 1)], n, nullptr, in.local[(i >> 5) & (kInputs - 1)]);
+        SamplePhongLobe(out, sc, in.u[i & (kInputs - 1)], n, nullptr,
+                        in.local[(i >> 5) & (kInputs - 1)]);
         benchmark::DoNotOptimize(out);
         ++i;
     }
@@ -206,8 +215,8 @@ void BM_OrenNayarFactor(benchmark::State& state) {
     const Inputs& in = SharedInputs();
     unsigned i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            OrenNayarFactor(in.local[i & (kInputs - 1)], in.local[(i + 7) & (kInputs - 1)], kUp, 0.5f));
+        benchmark::DoNotOptimize(OrenNayarFactor(in.local[i & (kInputs - 1)],
+                                                 in.local[(i + 7) & (kInputs - 1)], kUp, 0.5f));
         ++i;
     }
 }

@@ -40,7 +40,8 @@ LumraMtl* NewMaterial(int model, float gloss, bool maps) {
     pb->SetValue(mtl_diffuse_color, 0, Color(0.05f, 0.05f, 0.05f));
     pb->SetValue(mtl_reflect_brdf, 0, model);
     pb->SetValue(mtl_refl_gloss, 0, gloss);
-    if (model == kBrdfBeckmann || model == kBrdfTrggx) pb->SetValue(mtl_reflect_anisotropy, 0, 0.5f);
+    if (model == kBrdfBeckmann || model == kBrdfTrggx)
+        pb->SetValue(mtl_reflect_anisotropy, 0, 0.5f);
     if (maps) {
         // A reflection-colour map of the environment picture itself: a real
         // bitmap lookup per evaluation.
@@ -85,9 +86,9 @@ void BM_Shade(benchmark::State& state) {
     const double iterations = static_cast<double>(shadeStatistics.Iterations()) /
                               static_cast<double>(shadeStatistics.Calls());
     state.counters["loop"] = iterations;
-    state.counters["ns/loop"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * iterations,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/loop"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * iterations,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.SetLabel(std::string(kModelNames[model]) + (mirror ? " mirror" : " glossy") +
                    (maps ? " maps" : ""));
     mtl->DeleteMe();
@@ -116,7 +117,8 @@ void BM_EnvironmentLookup(benchmark::State& state) {
     ShadeRandom r;
     r.Restart(3);
     for (auto _ : state) {
-        const Point3 d = Normalize(Point3(r.Uniform() - 0.5f, r.Uniform() - 0.5f, r.Uniform() - 0.5f));
+        const Point3 d =
+            Normalize(Point3(r.Uniform() - 0.5f, r.Uniform() - 0.5f, r.Uniform() - 0.5f));
         benchmark::DoNotOptimize(sc.EvalEnvironMap(previewEnvMap, d));
     }
 }
@@ -142,11 +144,21 @@ void BM_Sampler(benchmark::State& state) {
         const TangentPair tb{T, CrossProd(N, T)};
         const Point2 u(r.Uniform(), std::fmax(r.Uniform(), 1e-6f));
         switch (model) {
-            case kBrdfPhong: SamplePhongLobe(out, sc, u, e, previewEnvMap, sc.ReflectVector()); break;
-            case kBrdfTorrSparr: SampleTorrSparrReflection(out, sc, u, e, previewEnvMap, N); break;
-            case kBrdfBeckmann: SampleBeckmannReflection(out, sc, u, g, a, 0.0f, previewEnvMap, N, tb); break;
-            case kBrdfGgx: SampleGgxReflection(out, sc, u, g, previewEnvMap, N); break;
-            default: SampleTrggxReflection(out, sc, u, g, a, 0.0f, previewEnvMap, N, tb); break;
+            case kBrdfPhong:
+                SamplePhongLobe(out, sc, u, e, previewEnvMap, sc.ReflectVector());
+                break;
+            case kBrdfTorrSparr:
+                SampleTorrSparrReflection(out, sc, u, e, previewEnvMap, N);
+                break;
+            case kBrdfBeckmann:
+                SampleBeckmannReflection(out, sc, u, g, a, 0.0f, previewEnvMap, N, tb);
+                break;
+            case kBrdfGgx:
+                SampleGgxReflection(out, sc, u, g, previewEnvMap, N);
+                break;
+            default:
+                SampleTrggxReflection(out, sc, u, g, a, 0.0f, previewEnvMap, N, tb);
+                break;
         }
         benchmark::DoNotOptimize(out);
     }

@@ -19,7 +19,8 @@ float BeckmannNdf(const Point3& m, float alphaX, float alphaY) {
     const float sinPhi = SinAzimuth(m);
     // Exponent −tan²θ (cos²φ/αx² + sin²φ/αy²).
     const float e =
-        (cosPhi * cosPhi * (-1.0f / (alphaX * alphaX)) - sinPhi * sinPhi / (alphaY * alphaY)) * tan2Theta;
+        (cosPhi * cosPhi * (-1.0f / (alphaX * alphaX)) - sinPhi * sinPhi / (alphaY * alphaY)) *
+        tan2Theta;
     // π αx αy cos⁴θ. It underflows to zero only for normals a hair from the
     // tangent plane, where the exponential has long vanished: D is zero there,
     // not 0/0.
@@ -34,7 +35,8 @@ float BeckmannSmithLambda(const Point3& w, float alphaX, float alphaY) {
     const float cosPhi = CosAzimuth(w);
     const float sinPhi = SinAzimuth(w);
     // Roughness seen along the azimuth of w.
-    const float alpha = std::sqrt(cosPhi * cosPhi * alphaX * alphaX + sinPhi * sinPhi * alphaY * alphaY);
+    const float alpha =
+        std::sqrt(cosPhi * cosPhi * alphaX * alphaX + sinPhi * sinPhi * alphaY * alphaY);
     const float a = 1.0f / (alpha * tanTheta);
     // Beyond a = 1.6 the masking is negligible and the fit is cut to zero.
     if (a >= 1.6f) return 0.0f;
@@ -90,6 +92,7 @@ void BeckmannSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX,
     slopeY = InverseErf(2.0f * std::max(u2, 1e-6f) - 1.0f);
 }
 
-Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2) {
+Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
+                                   float u2) {
     return SampleVisibleNormalByStretch(wo, alphaX, alphaY, u1, u2, BeckmannSampleUnitSlopes);
 }

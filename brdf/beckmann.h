@@ -23,4 +23,5 @@ void BeckmannSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX,
 
 // A microfacet normal drawn from the visible normals seen from wo (wo.z ≥ 0);
 // always a unit vector with z > 0.
-Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2);
+Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
+                                   float u2);

@@ -21,7 +21,9 @@ struct BeckmannModel {
         return BeckmannSampleVisibleNormal(wo, ax, ay, u1, u2);
     }
     static float Ndf(const Point3& m, float ax, float ay) { return BeckmannNdf(m, ax, ay); }
-    static float SmithLambda(const Point3& w, float ax, float ay) { return BeckmannSmithLambda(w, ax, ay); }
+    static float SmithLambda(const Point3& w, float ax, float ay) {
+        return BeckmannSmithLambda(w, ax, ay);
+    }
     // The Beckmann preview bounds the BRDF value so that the sharpest lobes
     // give no fireflies.
     static constexpr bool kBoundedBrdf = true;
@@ -49,7 +51,8 @@ void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, f
     const float halfRough = 0.5f - 0.5f * glossiness;
     const float r = halfRough * halfRough;
     const float alphaX = AlphaFromRoughness(std::max(r, 0.0001f));
-    const float alphaY = AlphaFromRoughness(std::max(r * (1.0f - anisotropy) * (1.0f - anisotropy), 0.0001f));
+    const float alphaY =
+        AlphaFromRoughness(std::max(r * (1.0f - anisotropy) * (1.0f - anisotropy), 0.0001f));
 
     // An anisotropic lobe follows the driver's tangents, turned about N; x runs
     // along B and y along T, so this frame is left-handed. An isotropic lobe
@@ -81,8 +84,8 @@ void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, f
     // The floor sits first in max so that 0 × ∞ from a view in the tangent
     // plane takes it instead of turning the estimate into no number.
     const float lambdaO = Model::SmithLambda(wo, alphaX, alphaY);
-    const float pdf = std::max(
-        1e-20f, Model::Ndf(m, alphaX, alphaY) * (1.0f / (1.0f + lambdaO)) * (0.25f / std::abs(wo.z)));
+    const float pdf = std::max(1e-20f, Model::Ndf(m, alphaX, alphaY) * (1.0f / (1.0f + lambdaO)) *
+                                           (0.25f / std::abs(wo.z)));
 
     const AColor env = sc.EvalEnvironMap(envMap, d);
 
@@ -90,10 +93,12 @@ void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, f
     float f = 0.0f;
     const Point3 halfSum = wo + wi;
     if (std::abs(wi.z) > 1e-6f && std::abs(wo.z) > 1e-6f &&
-        (std::abs(halfSum.x) > 1e-6f || std::abs(halfSum.y) > 1e-6f || std::abs(halfSum.z) > 1e-6f)) {
+        (std::abs(halfSum.x) > 1e-6f || std::abs(halfSum.y) > 1e-6f ||
+         std::abs(halfSum.z) > 1e-6f)) {
         const Point3 h = Normalize(halfSum);
         const float G = 1.0f / (1.0f + lambdaO + Model::SmithLambda(wi, alphaX, alphaY));
-        f = Model::Ndf(h, alphaX, alphaY) * G / std::max(4.0f * std::abs(wi.z) * std::abs(wo.z), 1e-20f);
+        f = Model::Ndf(h, alphaX, alphaY) * G /
+            std::max(4.0f * std::abs(wi.z) * std::abs(wo.z), 1e-20f);
     }
     if constexpr (Model::kBoundedBrdf) f = std::min(f, kBrdfBound);
 
@@ -106,12 +111,13 @@ void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, f
 void SampleBeckmannReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
                               float anisotropy, float rotation, Texmap* envMap, const Point3& N,
                               const TangentPair& tangents) {
-    SampleMicrofacetReflection<BeckmannModel>(out, sc, u, glossiness, anisotropy, rotation, envMap, N,
-                                              tangents);
+    SampleMicrofacetReflection<BeckmannModel>(out, sc, u, glossiness, anisotropy, rotation, envMap,
+                                              N, tangents);
 }
 
-void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness, float anisotropy,
-                           float rotation, Texmap* envMap, const Point3& N, const TangentPair& tangents) {
-    SampleMicrofacetReflection<TrowbridgeReitzModel>(out, sc, u, glossiness, anisotropy, rotation, envMap, N,
-                                                     tangents);
+void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
+                           float anisotropy, float rotation, Texmap* envMap, const Point3& N,
+                           const TangentPair& tangents) {
+    SampleMicrofacetReflection<TrowbridgeReitzModel>(out, sc, u, glossiness, anisotropy, rotation,
+                                                     envMap, N, tangents);
 }

@@ -36,5 +36,6 @@ void SampleBeckmannReflection(Color& out, ShadeContext& sc, const Point2& u, flo
 
 // As SampleBeckmannReflection with the Trowbridge-Reitz distribution, and
 // without the bound on the BRDF value.
-void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness, float anisotropy,
-                           float rotation, Texmap* envMap, const Point3& N, const TangentPair& tangents);
+void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
+                           float anisotropy, float rotation, Texmap* envMap, const Point3& N,
+                           const TangentPair& tangents);

@@ -21,8 +21,8 @@ constexpr float kBrdfBound = 250.0f;
 
 }  // namespace
 
-void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* envMap,
-                               const Point3& N) {
+void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, float n,
+                               Texmap* envMap, const Point3& N) {
     // The lobe is isotropic: the frame comes from the normal alone, and a view
     // from below is not mirrored (its samples mostly fail the cosine test).
     const LocalFrame frame = FrameAroundAxis(N);

@@ -17,5 +17,5 @@
 class ShadeContext;
 class Texmap;
 
-void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* envMap,
-                               const Point3& N);
+void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, float n,
+                               Texmap* envMap, const Point3& N);

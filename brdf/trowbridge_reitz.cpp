@@ -17,7 +17,8 @@ float TrowbridgeReitzNdf(const Point3& m, float alphaX, float alphaY) {
     const float cosPhi = CosAzimuth(m);
     const float sinPhi = SinAzimuth(m);
     // tan²θ (sin²φ/αy² + cos²φ/αx²).
-    const float e = (sinPhi * sinPhi / (alphaY * alphaY) + cosPhi * cosPhi / (alphaX * alphaX)) * tan2Theta;
+    const float e =
+        (sinPhi * sinPhi / (alphaY * alphaY) + cosPhi * cosPhi / (alphaX * alphaX)) * tan2Theta;
     // π αx αy cos⁴θ (1 + e)². A hair from the tangent plane cos⁴θ underflows
     // while (1 + e)² overflows; their product is then no number, and D is
     // taken as zero there, as in the plane itself.
@@ -38,7 +39,8 @@ float TrowbridgeReitzSmithLambda(const Point3& w, float alphaX, float alphaY) {
     return std::sqrt(alpha2 * tanTheta * tanTheta + 1.0f) * 0.5f - 0.5f;
 }
 
-void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX, float& slopeY) {
+void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX,
+                                     float& slopeY) {
     if (cosTheta > 0.9999f) {
         // Seen from the normal: the radial slope distribution inverted in closed form.
         const float r = std::sqrt(u1 / (1.0f - u1));
@@ -75,6 +77,8 @@ void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& 
     slopeY = S * z * std::sqrt(1.0f + slopeX * slopeX);
 }
 
-Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2) {
-    return SampleVisibleNormalByStretch(wo, alphaX, alphaY, u1, u2, TrowbridgeReitzSampleUnitSlopes);
+Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
+                                          float u2) {
+    return SampleVisibleNormalByStretch(wo, alphaX, alphaY, u1, u2,
+                                        TrowbridgeReitzSampleUnitSlopes);
 }

@@ -16,8 +16,10 @@ float TrowbridgeReitzSmithLambda(const Point3& w, float alphaX, float alphaY);
 // Slopes of the unit-roughness visible normals seen from polar angle θ at
 // azimuth 0: slopeX by inverting its CDF exactly, slopeY by a rational fit.
 // u1 < 1 is required near normal incidence.
-void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX, float& slopeY);
+void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX,
+                                     float& slopeY);
 
 // A microfacet normal drawn from the visible normals seen from wo (wo.z ≥ 0);
 // a unit vector with z > 0.
-Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1, float u2);
+Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
+                                          float u2);

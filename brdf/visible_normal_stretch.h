@@ -12,8 +12,8 @@
 // SampleUnitSlopes(cosθ, u1, u2, slopeX, slopeY) draws slopes of the
 // unit-roughness visible normals seen from polar angle θ at azimuth 0.
 template <class UnitSlopeSampler>
-inline Point3 SampleVisibleNormalByStretch(const Point3& wo, float alphaX, float alphaY, float u1, float u2,
-                                           UnitSlopeSampler sampleUnitSlopes) {
+inline Point3 SampleVisibleNormalByStretch(const Point3& wo, float alphaX, float alphaY, float u1,
+                                           float u2, UnitSlopeSampler sampleUnitSlopes) {
     // View in the unit-roughness configuration.
     const Point3 s = Normalize(Point3(alphaX * wo.x, alphaY * wo.y, wo.z));
     float slopeX, slopeY;

@@ -56,17 +56,18 @@ float Coverage(const SoftBox& box, const Point3& d) {
     return inside * std::max(falloff, 0.0f);
 }
 
-const SoftBox kKey{Point3(0.55f, 0.6f, 0.58f), 24.0f * kDegree, 16.0f * kDegree,
-                   {40.0f, 38.5f, 36.0f}};
-const SoftBox kFill{Point3(-0.85f, 0.45f, 0.15f), 14.0f * kDegree, 22.0f * kDegree,
-                    {5.0f, 5.4f, 6.0f}};
-const SoftBox kRim{Point3(0.0f, -0.5f, 0.87f), 40.0f * kDegree, 3.0f * kDegree,
-                   {12.0f, 12.0f, 12.0f}};
+const SoftBox kKey{
+    Point3(0.55f, 0.6f, 0.58f), 24.0f * kDegree, 16.0f * kDegree, {40.0f, 38.5f, 36.0f}};
+const SoftBox kFill{
+    Point3(-0.85f, 0.45f, 0.15f), 14.0f * kDegree, 22.0f * kDegree, {5.0f, 5.4f, 6.0f}};
+const SoftBox kRim{
+    Point3(0.0f, -0.5f, 0.87f), 40.0f * kDegree, 3.0f * kDegree, {12.0f, 12.0f, 12.0f}};
 
 Rgb Studio(const Point3& d) {
     const float z = d.z;
     // Walls: bright near the horizon, darker overhead.
-    const Rgb wall = Rgb{1.0f, 0.97f, 0.92f} * (0.18f + 0.40f * std::pow(1.0f - std::max(z, 0.0f), 3.0f));
+    const Rgb wall =
+        Rgb{1.0f, 0.97f, 0.92f} * (0.18f + 0.40f * std::pow(1.0f - std::max(z, 0.0f), 3.0f));
     // Floor: a neutral grey, darker straight down.
     const Rgb floor = Rgb{0.9f, 0.9f, 0.88f} * (0.22f - 0.08f * std::max(-z, 0.0f));
     const float above = SmoothStep(-0.015f, 0.015f, z);
@@ -90,14 +91,18 @@ std::vector<float> MakeStudioEnvironment(int width, int height) {
             Rgb sum{0.0f, 0.0f, 0.0f};
             for (int sy = 0; sy < kSub; ++sy) {
                 for (int sx = 0; sx < kSub; ++sx) {
-                    const float u = (static_cast<float>(x) + (static_cast<float>(sx) + 0.5f) / kSub) /
-                                    static_cast<float>(width);
-                    const float v = 1.0f - (static_cast<float>(y) + (static_cast<float>(sy) + 0.5f) / kSub) /
-                                               static_cast<float>(height);
+                    const float u =
+                        (static_cast<float>(x) + (static_cast<float>(sx) + 0.5f) / kSub) /
+                        static_cast<float>(width);
+                    const float v =
+                        1.0f - (static_cast<float>(y) + (static_cast<float>(sy) + 0.5f) / kSub) /
+                                   static_cast<float>(height);
                     sum = sum + Studio(latlong::UVToDirection(u, v));
                 }
             }
-            float* out = &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
+            float* out = &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) +
+                               static_cast<size_t>(x)) *
+                              3];
             out[0] = sum.r / (kSub * kSub);
             out[1] = sum.g / (kSub * kSub);
             out[2] = sum.b / (kSub * kSub);

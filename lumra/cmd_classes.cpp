@@ -10,9 +10,12 @@ namespace {
 
 std::string SuperClassName(SClass_ID id) {
     switch (id) {
-        case MATERIAL_CLASS_ID: return "material";
-        case TEXMAP_CLASS_ID: return "texture map";
-        default: return "other";
+        case MATERIAL_CLASS_ID:
+            return "material";
+        case TEXMAP_CLASS_ID:
+            return "texture map";
+        default:
+            return "other";
     }
 }
 

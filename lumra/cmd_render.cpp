@@ -12,11 +12,11 @@
 
 #include "sample_slot.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -42,7 +42,8 @@ MtlHandle SceneMaterial(const PluginHost& host, const RenderOptions& options, st
 // file; then the command's settings, `extra`, and the command's maps and drops.
 MtlHandle MakeMaterial(const PluginHost& host, ClassDesc* cd, const RenderOptions& options,
                        const std::vector<Setting>& extra, std::string* error) {
-    MtlHandle mtl = options.scene.empty() ? host.CreateMaterial(cd) : SceneMaterial(host, options, error);
+    MtlHandle mtl =
+        options.scene.empty() ? host.CreateMaterial(cd) : SceneMaterial(host, options, error);
     if (!mtl) {
         if (error->empty()) *error = "the material could not be created";
         return mtl;

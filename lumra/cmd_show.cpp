@@ -7,7 +7,6 @@
 
 #include <cstdio>
 
-
 int RunShow(const HostOptions& hostOptions, const ShowOptions& options) {
     std::vector<Setting> settings;
     for (const std::string& text : options.settings) {

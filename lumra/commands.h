@@ -1,8 +1,8 @@
 // The commands of the lumra host application. Each returns the process's exit code.
 #pragma once
 
-#include "plugin_host.h"
 #include "param_text.h"
+#include "plugin_host.h"
 
 #include <string>
 #include <vector>

@@ -146,7 +146,9 @@ std::string EncodeRadianceHdr(int width, int height, const float* rgb) {
     std::vector<unsigned char> channel(static_cast<size_t>(width));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
-            ToRgbe(rgb + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3,
+            ToRgbe(rgb + (static_cast<size_t>(y) * static_cast<size_t>(width) +
+                          static_cast<size_t>(x)) *
+                             3,
                    &line[static_cast<size_t>(x) * 4]);
         if (!runLength) {
             out.append(reinterpret_cast<const char*>(line.data()), line.size());
@@ -157,7 +159,9 @@ std::string EncodeRadianceHdr(int width, int height, const float* rgb) {
         out.push_back(static_cast<char>(width >> 8));
         out.push_back(static_cast<char>(width & 0xff));
         for (int c = 0; c < 4; ++c) {
-            for (int x = 0; x < width; ++x) channel[static_cast<size_t>(x)] = line[static_cast<size_t>(x) * 4 + static_cast<size_t>(c)];
+            for (int x = 0; x < width; ++x)
+                channel[static_cast<size_t>(x)] =
+                    line[static_cast<size_t>(x) * 4 + static_cast<size_t>(c)];
             EncodeChannel(channel.data(), width, out);
         }
     }

@@ -5,22 +5,25 @@
 #include <CLI/CLI.hpp>
 
 int main(int argc, char** argv) {
-    CLI::App app{"lumra: loads the Lumra material plug-in as the host does, and shows what it "
-                 "makes."};
+    CLI::App app{
+        "lumra: loads the Lumra material plug-in as the host does, and shows what it "
+        "makes."};
     app.require_subcommand(1);
     HostOptions host;
     app.add_option("--plugins", host.pluginDir,
                    "Folder of plug-in modules to load (default: the build's plug-in folder, " +
                        DefaultPluginDir() + ")");
 
-    auto* classes = app.add_subcommand(
-        "classes", "List the classes of every loaded plug-in: name, super class, class id, "
-                   "category and material-browser category.");
+    auto* classes =
+        app.add_subcommand("classes",
+                           "List the classes of every loaded plug-in: name, super class, class id, "
+                           "category and material-browser category.");
 
     ShowOptions show;
     auto* showCmd = app.add_subcommand(
-        "show", "Create a material and print every parameter (id, internal name, type, value, "
-                "range, label) in declaration order, then its cached values after an update.");
+        "show",
+        "Create a material and print every parameter (id, internal name, type, value, "
+        "range, label) in declaration order, then its cached values after an update.");
     showCmd
         ->add_option("--set", show.settings,
                      "Set a parameter by internal name before printing, as a script would: "
@@ -30,8 +33,9 @@ int main(int argc, char** argv) {
 
     RenderOptions render;
     auto* renderCmd = app.add_subcommand(
-        "render", "Render a material's sample slot (a sphere lit by the slot's two lights, "
-                  "reflecting the preview environment) to an image.");
+        "render",
+        "Render a material's sample slot (a sphere lit by the slot's two lights, "
+        "reflecting the preview environment) to an image.");
     renderCmd->add_option("--set", render.settings,
                           "Set a parameter by internal name, as for 'show'. Repeatable.");
     renderCmd->add_option("--map", render.maps,
@@ -43,18 +47,22 @@ int main(int argc, char** argv) {
                           "X,Y=FILE. Repeatable.");
     renderCmd->add_option("--size", render.size, "Slot size in pixels (each cell's, with --sheet)")
         ->capture_default_str();
-    renderCmd->add_option("--background", render.background,
-                          "The slot's background: 'checker' or a colour R,G,B")
+    renderCmd
+        ->add_option("--background", render.background,
+                     "The slot's background: 'checker' or a colour R,G,B")
         ->capture_default_str();
-    renderCmd->add_option("--threads", render.threads,
-                          "Render threads, each with its own shading context (default: every core)");
-    renderCmd->add_option("-o,--output", render.output,
-                          "Image file: .png (display gamma 2.2), or .exr or .hdr (linear values)")
+    renderCmd->add_option(
+        "--threads", render.threads,
+        "Render threads, each with its own shading context (default: every core)");
+    renderCmd
+        ->add_option("-o,--output", render.output,
+                     "Image file: .png (display gamma 2.2), or .exr or .hdr (linear values)")
         ->capture_default_str();
     renderCmd->add_option("--scene", render.scene,
                           "Render a material of a scene file (see 'save') instead of a new one");
-    renderCmd->add_option("--material", render.material,
-                          "Which material of the scene, counted from 1 as 'load' lists them")
+    renderCmd
+        ->add_option("--material", render.material,
+                     "Which material of the scene, counted from 1 as 'load' lists them")
         ->capture_default_str();
     renderCmd->add_flag("--sheet", render.sheet,
                         "A contact sheet: the five reflectance models in columns and glossiness "
@@ -62,8 +70,9 @@ int main(int argc, char** argv) {
 
     PanelOptions panel;
     auto* panelCmd = app.add_subcommand(
-        "panel", "Open a new material's panel as the material editor does: draw it as a picture "
-                 "(one pixel per screen pixel) and drop files on its map buttons.");
+        "panel",
+        "Open a new material's panel as the material editor does: draw it as a picture "
+        "(one pixel per screen pixel) and drop files on its map buttons.");
     panelCmd->add_option("--set", panel.settings,
                          "Set a parameter by internal name first, as for show. Repeatable.");
     panelCmd->add_option("--map", panel.maps,
@@ -73,12 +82,14 @@ int main(int argc, char** argv) {
                          "Drop a file at a point of the panel's client area, in pixels from its "
                          "top left corner, as from the desktop: X,Y=FILE. Reports which map slot "
                          "took which texture. Repeatable; drops happen in order.");
-    panelCmd->add_option("-o,--output", panel.output, "Write the picture of the panel to this PNG file.");
+    panelCmd->add_option("-o,--output", panel.output,
+                         "Write the picture of the panel to this PNG file.");
 
     SaveOptions save;
     auto* saveCmd = app.add_subcommand(
-        "save", "Create a material, set its parameters and maps, and save it in a scene file. "
-                "The previous file is replaced only when the whole file was written.");
+        "save",
+        "Create a material, set its parameters and maps, and save it in a scene file. "
+        "The previous file is replaced only when the whole file was written.");
     saveCmd->add_option("FILE", save.file, "The scene file to write")->required();
     saveCmd
         ->add_option("--set", save.settings,
@@ -92,8 +103,9 @@ int main(int argc, char** argv) {
 
     LoadOptions load;
     auto* loadCmd = app.add_subcommand(
-        "load", "Load a scene file and print every material in it as show does, saying when a "
-                "parameter block was upgraded from an earlier layout.");
+        "load",
+        "Load a scene file and print every material in it as show does, saying when a "
+        "parameter block was upgraded from an earlier layout.");
     loadCmd->add_option("FILE", load.file, "The scene file to read")->required();
 
     CLI11_PARSE(app, argc, argv);

@@ -13,9 +13,12 @@ namespace {
 
 std::string CachedValue(const CachedState& s, const CachedMember& m) {
     switch (m.kind) {
-        case CachedMember::Kind::Int: return std::to_string(s.*m.i);
-        case CachedMember::Kind::Bool: return (s.*m.i) ? "TRUE" : "FALSE";
-        case CachedMember::Kind::Float: return FormatFloat(s.*m.f);
+        case CachedMember::Kind::Int:
+            return std::to_string(s.*m.i);
+        case CachedMember::Kind::Bool:
+            return (s.*m.i) ? "TRUE" : "FALSE";
+        case CachedMember::Kind::Float:
+            return FormatFloat(s.*m.f);
         case CachedMember::Kind::Color: {
             const Color& c = s.*m.c;
             return FormatFloat(c.r) + "," + FormatFloat(c.g) + "," + FormatFloat(c.b);
@@ -28,7 +31,7 @@ std::string IntervalText(const Interval& i) {
     if (i == FOREVER) return "forever";
     if (i.Empty()) return "never";
     auto end = [](TimeValue t) {
-        return t == TIME_NegInfinity ? std::string("-inf")
+        return t == TIME_NegInfinity   ? std::string("-inf")
                : t == TIME_PosInfinity ? std::string("+inf")
                                        : std::to_string(t);
     };

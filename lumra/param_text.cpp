@@ -141,8 +141,10 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
                     }
                 }
                 if (!found) {
-                    if (!ParseInt(text, &v) || v < 0 || v >= static_cast<int>(def.combo_items.size()))
-                        return malformed("one of " + ChoiceList(cd, def) + " or an index from 0 to " +
+                    if (!ParseInt(text, &v) || v < 0 ||
+                        v >= static_cast<int>(def.combo_items.size()))
+                        return malformed("one of " + ChoiceList(cd, def) +
+                                         " or an index from 0 to " +
                                          std::to_string(def.combo_items.size() - 1));
                 }
             } else if (!ParseInt(text, &v)) {
@@ -220,12 +222,18 @@ bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, s
 
 std::string FormatParamType(const ParamDef& def) {
     switch (def.type) {
-        case TYPE_FLOAT: return "float";
-        case TYPE_INT: return "int";
-        case TYPE_RGBA: return "rgb";
-        case TYPE_BOOL: return "bool";
-        case TYPE_TEXMAP: return "texmap";
-        default: return "type " + std::to_string(def.type);
+        case TYPE_FLOAT:
+            return "float";
+        case TYPE_INT:
+            return "int";
+        case TYPE_RGBA:
+            return "rgb";
+        case TYPE_BOOL:
+            return "bool";
+        case TYPE_TEXMAP:
+            return "texmap";
+        default:
+            return "type " + std::to_string(def.type);
     }
 }
 

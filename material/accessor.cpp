@@ -28,7 +28,9 @@ int LumraMtl::GetReflectExtrusion() { return pblock->GetInt(mtl_reflect_extrusio
 float LumraMtl::GetReflectAnisotropy() {
     return pblock->GetFloat(mtl_reflect_anisotropy, kReadTime, 0);
 }
-float LumraMtl::GetReflectRotation() { return pblock->GetFloat(mtl_reflect_rotation, kReadTime, 0); }
+float LumraMtl::GetReflectRotation() {
+    return pblock->GetFloat(mtl_reflect_rotation, kReadTime, 0);
+}
 Texmap* LumraMtl::GetTransparencyMap() { return texmaps[kTransparencyMap]; }
 Texmap* LumraMtl::GetTransparencyGlossMap() { return texmaps[kTranspGlossMap]; }
 float LumraMtl::GetTransparencyMult() {

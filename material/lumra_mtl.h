@@ -124,8 +124,8 @@ public:
 
 protected:
     void SetReference(int i, RefTargetHandle rtarg) override;
-    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
-                               PartID& partID, RefMessage message, BOOL propagate) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
+                               RefMessage message, BOOL propagate) override;
 
 public:
     // The filter colour of the transparent layer, fog tint included.

@@ -28,9 +28,8 @@ constexpr int kNumRefs = 14;
 
 // The map parameter of each slot.
 constexpr std::array<ParamID, kNumMapSlots> kSlotParamIds = {
-    mtl_diffuse_map,    mtl_specular_map,     mtl_reflect_map,
-    mtl_emission_map,   mtl_transparency_map, mtl_normal_map,
-    mtl_spec_gl_map,    mtl_refl_gl_map,      mtl_transp_gl_map,
-    mtl_opacity_map,    mtl_translucency_map, mtl_reflect_anisotropy_map,
+    mtl_diffuse_map,          mtl_specular_map, mtl_reflect_map,      mtl_emission_map,
+    mtl_transparency_map,     mtl_normal_map,   mtl_spec_gl_map,      mtl_refl_gl_map,
+    mtl_transp_gl_map,        mtl_opacity_map,  mtl_translucency_map, mtl_reflect_anisotropy_map,
     mtl_reflect_rotation_map,
 };

@@ -108,11 +108,16 @@ inline constexpr auto kItems = [] {
 template <std::size_t K>
 constexpr auto Argument() {
     constexpr Item item = kItems[K];
-    if constexpr (item.kind == Item::Kind::Tag) return item.tag;
-    else if constexpr (item.kind == Item::Kind::Int) return item.i;
-    else if constexpr (item.kind == Item::Kind::Double) return item.d;
-    else if constexpr (item.kind == Item::Kind::Text) return item.text;
-    else return item.c;
+    if constexpr (item.kind == Item::Kind::Tag)
+        return item.tag;
+    else if constexpr (item.kind == Item::Kind::Int)
+        return item.i;
+    else if constexpr (item.kind == Item::Kind::Double)
+        return item.d;
+    else if constexpr (item.kind == Item::Kind::Text)
+        return item.text;
+    else
+        return item.c;
 }
 
 template <std::size_t... K>

@@ -22,15 +22,15 @@ struct ParamSpec {
     int flags;
     int label;  // string id of the parameter's local name
     ParamControl control;
-    int ctrl[2];   // control ids: check box, swatch or map button; edit and spinner; radio pair
-    float scale;   // spinner scale
+    int ctrl[2];  // control ids: check box, swatch or map button; edit and spinner; radio pair
+    float scale;  // spinner scale
     float defFloat;
     int defInt;
     Color defColor;
     bool hasRange;
     float low, high;
-    int slot;            // map slot of a map parameter, else -1
-    int items[5];        // combo items' string ids
+    int slot;      // map slot of a map parameter, else -1
+    int items[5];  // combo items' string ids
     int itemCount;
 };
 
@@ -38,8 +38,8 @@ namespace param_rows {
 
 constexpr ParamSpec Base(ParamID id, const MCHAR* name, ParamType2 type, int flags, int label,
                          ParamControl control) {
-    return ParamSpec{id, name, type, flags, label, control, {0, 0}, 0.0f, 0.0f, 0, Color(0, 0, 0),
-                     false, 0.0f, 0.0f, -1, {0, 0, 0, 0, 0}, 0};
+    return ParamSpec{id, name,           type,  flags, label, control, {0, 0},          0.0f, 0.0f,
+                     0,  Color(0, 0, 0), false, 0.0f,  0.0f,  -1,      {0, 0, 0, 0, 0}, 0};
 }
 
 // A switch shown as a check box; not animatable.
@@ -95,8 +95,8 @@ constexpr ParamSpec Radio(ParamID id, const MCHAR* name, int label, int def, int
 template <std::size_t N>
 constexpr ParamSpec Combo(ParamID id, const MCHAR* name, int label, int def, int combo,
                           const int (&items)[N]) {
-    ParamSpec p = Base(id, name, TYPE_INT, P_ANIMATABLE | P_RESET_DEFAULT, label,
-                       ParamControl::Combo);
+    ParamSpec p =
+        Base(id, name, TYPE_INT, P_ANIMATABLE | P_RESET_DEFAULT, label, ParamControl::Combo);
     p.defInt = def;
     p.ctrl[0] = combo;
     for (std::size_t k = 0; k < N; ++k) p.items[k] = items[k];
@@ -105,7 +105,7 @@ constexpr ParamSpec Combo(ParamID id, const MCHAR* name, int label, int def, int
 }
 
 constexpr int kBrdfItems[] = {IDS_BRDF_PHONG, IDS_BRDF_TORRSPARR, IDS_BRDF_BECKMANN, IDS_BRDF_GGX,
-                               IDS_BRDF_TRGGX};
+                              IDS_BRDF_TRGGX};
 constexpr int kExtrusionItems[] = {IDS_EXTRUSION_STRONG, IDS_EXTRUSION_LUMINANCE};
 constexpr Color kWhite(1.0f, 1.0f, 1.0f);
 
@@ -114,6 +114,7 @@ constexpr Color kWhite(1.0f, 1.0f, 1.0f);
 // In declaration order, which is the block's index order.
 inline constexpr std::array<ParamSpec, 68> kParamTable = [] {
     using namespace param_rows;
+    // clang-format off
     return std::array<ParamSpec, 68>{
         Switch(mtl_affect_shadow, L"mtl_affect_shadow", IDS_AFFECT_SHADOWS, true, 1111),
         Rgb(mtl_diffuse_color, L"mtl_diffuse_color", IDS_DIFFUSE_COLOR, Color(0.8f, 0.8f, 0.8f), 1002),
@@ -184,6 +185,7 @@ inline constexpr std::array<ParamSpec, 68> kParamTable = [] {
         Map(mtl_reflect_anisotropy_map, L"mtl_reflect_anisotropy_map", IDS_REFLECTIVITY_ANISOTROPY_MAP, 11, 1105),
         Map(mtl_reflect_rotation_map, L"mtl_reflect_rotation_map", IDS_REFLECTIVITY_ROTATION_MAP, 12, 1106),
     };
+    // clang-format on
 }();
 
 // The table's row for a parameter id, or null.

@@ -18,8 +18,8 @@ inline Point3 DrawGgxVisibleNormal(const Point3& wo, float alpha, float u1, floa
     // View stretched to unit roughness.
     const Point3 Vh = Normalize(Point3(alpha * wo.x, alpha * wo.y, wo.z));
     // Disc basis around the stretched view.
-    const Point3 T1 =
-        Vh.z >= 0.999f ? Point3(1.0f, 0.0f, 0.0f) : Normalize(CrossProd(Vh, Point3(0.0f, 0.0f, 1.0f)));
+    const Point3 T1 = Vh.z >= 0.999f ? Point3(1.0f, 0.0f, 0.0f)
+                                     : Normalize(CrossProd(Vh, Point3(0.0f, 0.0f, 1.0f)));
     const Point3 T2 = CrossProd(T1, Vh);
 
     // Point on the unit disc: the share a of u2 covers the full half disc,

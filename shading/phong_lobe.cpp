@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
-void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* env, const Point3& A) {
+void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* env,
+                     const Point3& A) {
     // Polar angle about the axis with density ∝ cos^n.
     const float c = n + 1.0f;
     const float cosTheta = std::pow(u.y, 1.0f / c);
@@ -19,8 +20,8 @@ void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Tex
     const float phi = 6.2831855f * u.x;
 
     const LocalFrame frame = FrameAroundAxis(A);
-    const Point3 w =
-        Normalize(cosTheta * A + (std::cos(phi) * sinTheta) * frame.x + (std::sin(phi) * sinTheta) * frame.y);
+    const Point3 w = Normalize(cosTheta * A + (std::cos(phi) * sinTheta) * frame.x +
+                               (std::sin(phi) * sinTheta) * frame.y);
 
     // cos^n / 2π and the sampling density, floored.
     const float d = w % A;

@@ -16,4 +16,5 @@ class Texmap;
 // environment colour × (n + 2)/(2π) cos^n × cosine to A ÷ density into out;
 // no test against the surface is made. u = (u1, u2) with u2 ≥ 1e-6, cosine
 // power n ≥ 1 in practice. sc is used only through one EvalEnvironMap.
-void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* env, const Point3& A);
+void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* env,
+                     const Point3& A);

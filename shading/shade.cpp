@@ -184,7 +184,7 @@ void LumraMtl::Shade(ShadeContext& sc) {
     const float a = Clamp01(ModulatedScalar(sc, kReflectAnisotropyMap, cached.reflectAnisotropy));
     Texmap* rotationMap = texmaps[kReflectRotationMap];
     const float r = (rotationMap && sc.doMaps) ? Clamp01(rotationMap->EvalMono(sc))
-                                                : Clamp01(cached.reflectRotation * 0.0027777778f);
+                                               : Clamp01(cached.reflectRotation * 0.0027777778f);
 
     // 13. Reflection colour and strength.
     const Color Cr = Clamped(ModulatedColor(sc, kReflectMap, cached.reflectColor,
@@ -229,16 +229,23 @@ void LumraMtl::Shade(ShadeContext& sc) {
                     Rs = Color(sc.EvalEnvironMap(env, R));
                 } else {
                     switch (cached.reflectBrdf) {
-                        case kBrdfPhong: SamplePhongLobe(Rs, sc, u, e, env, R); break;
-                        case kBrdfTorrSparr: SampleTorrSparrReflection(Rs, sc, u, e, env, N); break;
+                        case kBrdfPhong:
+                            SamplePhongLobe(Rs, sc, u, e, env, R);
+                            break;
+                        case kBrdfTorrSparr:
+                            SampleTorrSparrReflection(Rs, sc, u, e, env, N);
+                            break;
                         case kBrdfBeckmann:
                             SampleBeckmannReflection(Rs, sc, u, g, a, r, env, N, tangents);
                             break;
-                        case kBrdfGgx: SampleGgxReflection(Rs, sc, u, g, env, N); break;
+                        case kBrdfGgx:
+                            SampleGgxReflection(Rs, sc, u, g, env, N);
+                            break;
                         case kBrdfTrggx:
                             SampleTrggxReflection(Rs, sc, u, g, a, r, env, N, tangents);
                             break;
-                        default: break;
+                        default:
+                            break;
                     }
                 }
             }

@@ -1,4 +1,5 @@
 //{{NO_DEPENDENCIES}}
+// clang-format off
 // Resource ids of LumraMtl.rc. The numbers are part of the plug-in's identity: the
 // parameter block stores label ids, and scripts and saved scenes rely on them, so an
 // id never changes meaning. Ids 5, 7, 17, 34, 37, 62 and 68 are unused.

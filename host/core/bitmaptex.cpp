@@ -173,8 +173,8 @@ void BMTex::Load(LoadState& state) {
     const std::string path = Narrow(ResolveHostPath(mapName_.c_str()));
     std::string error;
     if (!ReadHostImage(path, state.image, error, fileGamma_)) {
-        const std::string message = "Bitmap texture: cannot read \"" + Narrow(mapName_) +
-                                    "\" (" + path + "): " + error + "\n";
+        const std::string message = "Bitmap texture: cannot read \"" + Narrow(mapName_) + "\" (" +
+                                    path + "): " + error + "\n";
         std::fputs(message.c_str(), stderr);
     }
 }
@@ -217,8 +217,10 @@ AColor BMTex::EvalColor(ShadeContext& sc) {
         PlaceUV(p, uvw.x, uvw.y, pu, pv);
         c = TextureLookup(img, pu, pv, endCondition_);
     }
-    if (alphaSource_ == ALPHA_RGB) c.a = Mono(c);
-    else if (alphaSource_ == ALPHA_NONE) c.a = 1.0f;
+    if (alphaSource_ == ALPHA_RGB)
+        c.a = Mono(c);
+    else if (alphaSource_ == ALPHA_NONE)
+        c.a = 1.0f;
     return c;
 }
 
@@ -308,7 +310,9 @@ IOResult StdUVGenImpl::Load(ILoad* iload) {
     while ((r = iload->OpenChunk()) == IO_OK) {
         IOResult chunk = IO_OK;
         switch (iload->CurChunkID()) {
-            case kHeaderChunk: chunk = MtlBase::Load(iload); break;
+            case kHeaderChunk:
+                chunk = MtlBase::Load(iload);
+                break;
             case kSettingsChunk:
                 for (int* v : {&placement_.slotType, &placement_.mapping}) {
                     if (chunk == IO_OK) chunk = ReadValue(iload, *v);
@@ -318,7 +322,8 @@ IOResult StdUVGenImpl::Load(ILoad* iload) {
                     if (chunk == IO_OK) chunk = ReadValue(iload, *v);
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
         iload->CloseChunk();
         if (chunk != IO_OK) return chunk;
@@ -345,7 +350,9 @@ IOResult BMTex::Load(ILoad* iload) {
     while ((r = iload->OpenChunk()) == IO_OK) {
         IOResult chunk = IO_OK;
         switch (iload->CurChunkID()) {
-            case kHeaderChunk: chunk = MtlBase::Load(iload); break;
+            case kHeaderChunk:
+                chunk = MtlBase::Load(iload);
+                break;
             case kSettingsChunk: {
                 wchar_t* name = nullptr;
                 chunk = iload->ReadWStringChunk(&name);
@@ -357,7 +364,8 @@ IOResult BMTex::Load(ILoad* iload) {
                     if (chunk == IO_OK) chunk = ReadValue(iload, *v);
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
         iload->CloseChunk();
         if (chunk != IO_OK) return chunk;

@@ -44,10 +44,11 @@ bool DllDir::LoadDll(const std::wstring& path, std::string* error) {
     HMODULE module = LoadLibraryW(path.c_str());
     if (!module) {
         const DWORD code = GetLastError();
-        return fail(code == ERROR_MOD_NOT_FOUND ? "cannot load the module (missing, or a library it needs is missing)"
-                    : code == ERROR_DLL_INIT_FAILED ? "its entry routine failed"
-                                                    : "cannot load the module (error " +
-                                                          std::to_string(code) + ")");
+        return fail(code == ERROR_MOD_NOT_FOUND
+                        ? "cannot load the module (missing, or a library it needs is missing)"
+                    : code == ERROR_DLL_INIT_FAILED
+                        ? "its entry routine failed"
+                        : "cannot load the module (error " + std::to_string(code) + ")");
     }
     auto libVersion = Export<ULONG (*)()>(module, "LibVersion");
     auto libNumberClasses = Export<int (*)()>(module, "LibNumberClasses");
@@ -57,8 +58,9 @@ bool DllDir::LoadDll(const std::wstring& path, std::string* error) {
     auto libShutdown = Export<int (*)()>(module, "LibShutdown");
     if (!libVersion || !libNumberClasses || !libClassDesc || !libDescription) {
         FreeLibrary(module);
-        return fail("not a plug-in: it lacks LibVersion, LibNumberClasses, LibClassDesc or "
-                    "LibDescription");
+        return fail(
+            "not a plug-in: it lacks LibVersion, LibNumberClasses, LibClassDesc or "
+            "LibDescription");
     }
     const ULONG version = libVersion();
     if (version != VERSION_3DSMAX) {

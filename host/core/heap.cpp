@@ -20,7 +20,9 @@ void* MaxHeapOperators::operator new[](std::size_t size, const std::nothrow_t&) 
     return std::malloc(size ? size : 1);
 }
 void MaxHeapOperators::operator delete(void* ptr) noexcept { std::free(ptr); }
-void MaxHeapOperators::operator delete(void* ptr, const std::nothrow_t&) noexcept { std::free(ptr); }
+void MaxHeapOperators::operator delete(void* ptr, const std::nothrow_t&) noexcept {
+    std::free(ptr);
+}
 void MaxHeapOperators::operator delete[](void* ptr) noexcept { std::free(ptr); }
 void MaxHeapOperators::operator delete[](void* ptr, const std::nothrow_t&) noexcept {
     std::free(ptr);

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -79,7 +79,7 @@ struct StbFree {
 
 bool ReadWithStb(const std::string& path, HostImage& image, std::string& error, float gamma) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                        std::fclose);
+                                                         std::fclose);
     if (!file) {
         error = std::string("the file cannot be opened: ") + std::strerror(errno);
         return false;

@@ -14,8 +14,8 @@ struct HostImage {
 
     bool Empty() const { return width <= 0 || height <= 0; }
     const float* Pixel(int x, int y) const {
-        return rgba.data() + (static_cast<size_t>(y) * static_cast<size_t>(width) +
-                              static_cast<size_t>(x)) * 4;
+        return rgba.data() +
+               (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
     }
 };
 

@@ -27,9 +27,11 @@ inline float Atan2(float y, float x) {
     const float lo = ax > ay ? ay : ax;
     const float t = hi > 0.0f ? lo / hi : 0.0f;
     const float t2 = t * t;
-    float r = t * (0.99997726f +
-                   t2 * (-0.33262347f +
-                         t2 * (0.19354346f + t2 * (-0.11643287f + t2 * (0.05265332f + t2 * -0.01172120f)))));
+    float r =
+        t *
+        (0.99997726f +
+         t2 * (-0.33262347f +
+               t2 * (0.19354346f + t2 * (-0.11643287f + t2 * (0.05265332f + t2 * -0.01172120f)))));
     if (ay > ax) r = 0.5f * kPi - r;
     if (x < 0.0f) r = kPi - r;
     return y < 0.0f ? -r : r;

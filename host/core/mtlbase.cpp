@@ -94,7 +94,8 @@ IOResult MtlBase::Load(ILoad* iload) {
                 if (chunk == IO_OK) gbufID = v;
                 break;
             }
-            default: break;
+            default:
+                break;
         }
         iload->CloseChunk();
         if (chunk != IO_OK) return chunk;

@@ -46,7 +46,8 @@ void ParamBlock2::Build() {
     for (int i = 0; i < desc_->Count(); ++i) {
         const ParamDef& def = desc_->GetParamDefByIndex(i);
         params_[i].value = def.def;
-        if (KindOf(def.type) == Kind::Map && !(def.flags & P_OWNERS_REF)) ownMaps_.push_back(nullptr);
+        if (KindOf(def.type) == Kind::Map && !(def.flags & P_OWNERS_REF))
+            ownMaps_.push_back(nullptr);
     }
 }
 
@@ -388,17 +389,23 @@ enum : USHORT { kDescChunk = 0x0001, kParamChunk = 0x0010 };
 
 IOResult WriteKindValue(ISave* isave, int kind, const PB2Value& v) {
     switch (kind) {
-        case 0: return WriteValue(isave, v.f);
-        case 1: return WriteValue(isave, v.i);
-        default: return WriteValue(isave, v.c);
+        case 0:
+            return WriteValue(isave, v.f);
+        case 1:
+            return WriteValue(isave, v.i);
+        default:
+            return WriteValue(isave, v.c);
     }
 }
 
 IOResult ReadKindValue(ILoad* iload, int kind, PB2Value& v) {
     switch (kind) {
-        case 0: return ReadValue(iload, v.f);
-        case 1: return ReadValue(iload, v.i);
-        default: return ReadValue(iload, v.c);
+        case 0:
+            return ReadValue(iload, v.f);
+        case 1:
+            return ReadValue(iload, v.i);
+        default:
+            return ReadValue(iload, v.c);
     }
 }
 
@@ -487,7 +494,10 @@ IOResult ParamBlock2::Load(ILoad* iload) {
             // A parameter that is gone, or whose type changed, keeps its default.
             if (index >= 0) {
                 const Kind kind = KindOf(desc_->GetParamDefByIndex(index).type);
-                const int expected = kind == Kind::Float ? 0 : kind == Kind::Int ? 1 : kind == Kind::Color ? 2 : -1;
+                const int expected = kind == Kind::Float   ? 0
+                                     : kind == Kind::Int   ? 1
+                                     : kind == Kind::Color ? 2
+                                                           : -1;
                 if (expected == k) {
                     params_[index].value = value;
                     params_[index].keys = std::move(keys);

@@ -14,9 +14,8 @@ struct PB2Key {
     TimeValue t;
     PB2Value v;
 };
-CoreExport PB2Value KeyedValueAt(const std::vector<PB2Key>& keys,
-                                 const PB2Value& constant, bool stepped, TimeValue t,
-                                 Interval& valid);
+CoreExport PB2Value KeyedValueAt(const std::vector<PB2Key>& keys, const PB2Value& constant,
+                                 bool stepped, TimeValue t, Interval& valid);
 
 class CoreExport ParamBlock2 : public IParamBlock2 {
 public:

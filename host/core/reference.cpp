@@ -68,8 +68,8 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
     if (newtarg) {
         // A reference from this maker to a target that already depends on it
         // would close a loop, and notifications would never end.
-        if (IsRefTarget() && (newtarg == this ||
-                              newtarg->HasDependencyOn(static_cast<ReferenceTarget*>(this)))) {
+        if (IsRefTarget() &&
+            (newtarg == this || newtarg->HasDependencyOn(static_cast<ReferenceTarget*>(this)))) {
             return REF_FAIL;
         }
         Attach(newtarg);
@@ -162,9 +162,8 @@ bool ReferenceTarget::IsDependent(ReferenceMaker* maker) const {
 }
 
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID,
-                                            RefMessage message, SClass_ID sclass,
-                                            BOOL propagate, RefTargetHandle hTarg,
-                                            NotifyDependentsOption option) {
+                                            RefMessage message, SClass_ID sclass, BOOL propagate,
+                                            RefTargetHandle hTarg, NotifyDependentsOption option) {
     ReferenceTarget* source = hTarg ? hTarg : this;
     // A dependent may drop its reference while it handles the message.
     const std::vector<ReferenceMaker*> dependents = dependents_;

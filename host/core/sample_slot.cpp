@@ -122,8 +122,10 @@ Point3 SampleSlotContext::RefractVector(float ior) {
 }
 
 void SampleSlotContext::ScreenUV(Point2& uv, Point2& duv) {
-    uv = Point2(x_ / static_cast<float>(slot_.Width()), 1.0f - y_ / static_cast<float>(slot_.Height()));
-    duv = Point2(1.0f / static_cast<float>(slot_.Width()), 1.0f / static_cast<float>(slot_.Height()));
+    uv = Point2(x_ / static_cast<float>(slot_.Width()),
+                1.0f - y_ / static_cast<float>(slot_.Height()));
+    duv =
+        Point2(1.0f / static_cast<float>(slot_.Width()), 1.0f / static_cast<float>(slot_.Height()));
 }
 
 IPoint2 SampleSlotContext::ScreenCoord() {
@@ -151,9 +153,10 @@ void SampleSlotContext::DPdUVW(Point3 dP[3], int) {
     const float radial = std::sqrt(p.x * p.x + p.y * p.y);
     const float phi = std::atan2(p.y, p.x);
     const float theta = std::acos(p.z < -1.0f ? -1.0f : (p.z > 1.0f ? 1.0f : p.z));
-    const Point3 dPdu(-2.0f * kPi * radial * std::sin(phi), 2.0f * kPi * radial * std::cos(phi), 0.0f);
-    const Point3 dPdv(-kPi * std::cos(theta) * std::cos(phi), -kPi * std::cos(theta) * std::sin(phi),
-                      kPi * std::sin(theta));
+    const Point3 dPdu(-2.0f * kPi * radial * std::sin(phi), 2.0f * kPi * radial * std::cos(phi),
+                      0.0f);
+    const Point3 dPdv(-kPi * std::cos(theta) * std::cos(phi),
+                      -kPi * std::cos(theta) * std::sin(phi), kPi * std::sin(theta));
     dP[0] = WorldToCamera(dPdu);
     dP[1] = WorldToCamera(dPdv);
     dP[2] = Point3(0.0f, 0.0f, 0.0f);

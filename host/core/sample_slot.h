@@ -14,7 +14,7 @@
 class Mtl;
 
 struct SampleSlotBackground {
-    bool checker = true;                   // else the plain colour
+    bool checker = true;  // else the plain colour
     Color colour = Color(0.0f, 0.0f, 0.0f);
 };
 
@@ -98,7 +98,9 @@ public:
     Point3 DP() override { return Point3(pixelFootprint_, pixelFootprint_, pixelFootprint_); }
     Point3 PObj() override { return objectPosition_; }
     Point3 DPObj() override { return DP(); }
-    Box3 ObjectBox() override { return Box3(Point3(-1.0f, -1.0f, -1.0f), Point3(1.0f, 1.0f, 1.0f)); }
+    Box3 ObjectBox() override {
+        return Box3(Point3(-1.0f, -1.0f, -1.0f), Point3(1.0f, 1.0f, 1.0f));
+    }
     Point3 PObjRelBox() override { return objectPosition_; }
     Point3 DPObjRelBox() override { return DP(); }
     void ScreenUV(Point2& uv, Point2& duv) override;

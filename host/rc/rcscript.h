@@ -49,8 +49,8 @@ struct DialogItem {
     std::uint32_t exStyle = 0;
     std::uint32_t style = 0;
     std::int16_t x = 0, y = 0, cx = 0, cy = 0;
-    std::uint32_t id = 0;          // -1 (IDC_STATIC) is 0xFFFFFFFF
-    std::u32string windowClass;    // predefined classes in capitals: BUTTON, EDIT, STATIC...
+    std::uint32_t id = 0;        // -1 (IDC_STATIC) is 0xFFFFFFFF
+    std::u32string windowClass;  // predefined classes in capitals: BUTTON, EDIT, STATIC...
     std::u32string text;
     Location where;
 };

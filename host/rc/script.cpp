@@ -253,7 +253,8 @@ private:
         d.extended = type.IsWord("DIALOGEX");
         if (name.kind != TokenKind::Number || !name.fault.empty() || name.number < 0 ||
             name.number > 0xFFFF)
-            throw Error(name.where, "dialog '" + name.text + "' needs a number from 0 to 65535 as its name");
+            throw Error(name.where,
+                        "dialog '" + name.text + "' needs a number from 0 to 65535 as its name");
         d.id = static_cast<std::uint16_t>(name.number);
         for (const Dialog& other : script_.dialogs)
             if (other.id == d.id)
@@ -353,7 +354,8 @@ private:
         for (const ControlStatement& c : kControlStatements)
             if (keyword.IsWord(c.keyword)) statement = &c;
         if (!statement)
-            throw Error(keyword.where, "expected a control statement, found '" + keyword.text + "'");
+            throw Error(keyword.where,
+                        "expected a control statement, found '" + keyword.text + "'");
         item.windowClass = statement->windowClass;
         if (statement->hasText) {
             item.text = TextOrEmpty();
@@ -400,7 +402,8 @@ private:
             const bool clear = pp_.Peek().IsWord("NOT");
             if (clear) pp_.Next();
             StyleTerm term(pp_);
-            const auto v = static_cast<std::uint32_t>(EvaluateExpression(term, UnknownNames::AreErrors));
+            const auto v =
+                static_cast<std::uint32_t>(EvaluateExpression(term, UnknownNames::AreErrors));
             style = clear ? (style & ~v) : (style | v);
             if (!pp_.Peek().IsPunct("|")) return style;
             pp_.Next();
@@ -435,7 +438,8 @@ private:
     std::u32string NameOrText(const char* what) {
         if (pp_.Peek().kind == TokenKind::String) return Text(what);
         const Token t = pp_.Next();
-        if (t.kind == TokenKind::Identifier || t.kind == TokenKind::Number) return FromAscii(t.text);
+        if (t.kind == TokenKind::Identifier || t.kind == TokenKind::Number)
+            return FromAscii(t.text);
         throw Error(t.where, std::string("expected the ") + what);
     }
 
@@ -540,10 +544,9 @@ std::string EmitResourceSource(const ResourceScript& script, const std::string& 
         out += "const winhost::DialogResource kDialogs[] = {\n";
         for (const Dialog& d : script.dialogs) {
             char numbers[160];
-            std::snprintf(numbers, sizeof numbers,
-                          "    {%u, %s, %u, 0x%08X, 0x%08X, %d, %d, %d, %d, ", d.id,
-                          d.extended ? "true" : "false", d.helpId, d.exStyle, d.style, d.x, d.y,
-                          d.cx, d.cy);
+            std::snprintf(
+                numbers, sizeof numbers, "    {%u, %s, %u, 0x%08X, 0x%08X, %d, %d, %d, %d, ", d.id,
+                d.extended ? "true" : "false", d.helpId, d.exStyle, d.style, d.x, d.y, d.cx, d.cy);
             out += numbers + WideLiteral(d.menu) + ", " + WideLiteral(d.windowClass) + ", " +
                    WideLiteral(d.caption) + ", ";
             std::snprintf(numbers, sizeof numbers, "%u, %u, %u, %u, ", d.pointSize, d.weight,
@@ -552,8 +555,8 @@ std::string EmitResourceSource(const ResourceScript& script, const std::string& 
             if (d.items.empty()) {
                 out += "nullptr, 0},\n";
             } else {
-                out += "kDialog" + std::to_string(d.id) + "Items, " + std::to_string(d.items.size()) +
-                       "},\n";
+                out += "kDialog" + std::to_string(d.id) + "Items, " +
+                       std::to_string(d.items.size()) + "},\n";
             }
         }
         out += "};\n\n}  // namespace\n\n";

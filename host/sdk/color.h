@@ -46,11 +46,36 @@ public:
 
     constexpr Color operator-() const { return Color(-r, -g, -b); }
     constexpr Color operator+() const { return *this; }
-    Color& operator+=(const Color& c) { r += c.r; g += c.g; b += c.b; return *this; }
-    Color& operator-=(const Color& c) { r -= c.r; g -= c.g; b -= c.b; return *this; }
-    Color& operator*=(const Color& c) { r *= c.r; g *= c.g; b *= c.b; return *this; }
-    Color& operator*=(float f) { r *= f; g *= f; b *= f; return *this; }
-    Color& operator/=(float f) { r /= f; g /= f; b /= f; return *this; }
+    Color& operator+=(const Color& c) {
+        r += c.r;
+        g += c.g;
+        b += c.b;
+        return *this;
+    }
+    Color& operator-=(const Color& c) {
+        r -= c.r;
+        g -= c.g;
+        b -= c.b;
+        return *this;
+    }
+    Color& operator*=(const Color& c) {
+        r *= c.r;
+        g *= c.g;
+        b *= c.b;
+        return *this;
+    }
+    Color& operator*=(float f) {
+        r *= f;
+        g *= f;
+        b *= f;
+        return *this;
+    }
+    Color& operator/=(float f) {
+        r /= f;
+        g /= f;
+        b /= f;
+        return *this;
+    }
 
     constexpr Color operator+(const Color& c) const { return Color(r + c.r, g + c.g, b + c.b); }
     constexpr Color operator-(const Color& c) const { return Color(r - c.r, g - c.g, b - c.b); }

@@ -27,7 +27,10 @@ public:
     void SetStart(TimeValue s) { start = s; }
     void SetEnd(TimeValue e) { end = e; }
     void SetEmpty() { start = end = TIME_NegInfinity; }
-    void SetInfinite() { start = TIME_NegInfinity; end = TIME_PosInfinity; }
+    void SetInfinite() {
+        start = TIME_NegInfinity;
+        end = TIME_PosInfinity;
+    }
     void SetInstant(const TimeValue t) { start = end = t; }
     constexpr TimeValue Start() const { return start; }
     constexpr TimeValue End() const { return end; }

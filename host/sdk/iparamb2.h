@@ -151,8 +151,8 @@ public:
 
     // Reads the declaration: the block's head, then each parameter with its
     // tagged items up to p_end, then a closing p_end. Registers with cd.
-    ParamBlockDesc2(BlockID ID, const MCHAR* int_name, StringResID local_name,
-                    ClassDesc2* cd, USHORT flags, ...);
+    ParamBlockDesc2(BlockID ID, const MCHAR* int_name, StringResID local_name, ClassDesc2* cd,
+                    USHORT flags, ...);
     ~ParamBlockDesc2();
     ParamBlockDesc2(const ParamBlockDesc2&) = delete;
     ParamBlockDesc2& operator=(const ParamBlockDesc2&) = delete;
@@ -186,12 +186,17 @@ private:
 
 class CoreExport IParamBlock2 : public ReferenceTarget {
 public:
-    virtual BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid, int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid,
+                          int tabIndex = 0) = 0;
     virtual BOOL GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex = 0) = 0;
-    virtual BOOL GetValue(ParamID id, TimeValue t, Color& v, Interval& ivalid, int tabIndex = 0) = 0;
-    virtual BOOL GetValue(ParamID id, TimeValue t, Point3& v, Interval& ivalid, int tabIndex = 0) = 0;
-    virtual BOOL GetValue(ParamID id, TimeValue t, AColor& v, Interval& ivalid, int tabIndex = 0) = 0;
-    virtual BOOL GetValue(ParamID id, TimeValue t, Texmap*& v, Interval& ivalid, int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, Color& v, Interval& ivalid,
+                          int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, Point3& v, Interval& ivalid,
+                          int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, AColor& v, Interval& ivalid,
+                          int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, Texmap*& v, Interval& ivalid,
+                          int tabIndex = 0) = 0;
 
     virtual BOOL SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0) = 0;
     virtual BOOL SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0) = 0;
@@ -241,13 +246,16 @@ public:
     virtual void Reset(ReferenceMaker* owner, BOOL updateUI = TRUE, BOOL callSetHandlers = TRUE);
     virtual void BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* prev);
     virtual void EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next);
-    virtual void SetUserDlgProc(ParamBlockDesc2* pbd, MapID map_id, ParamMap2UserDlgProc* proc = nullptr);
+    virtual void SetUserDlgProc(ParamBlockDesc2* pbd, MapID map_id,
+                                ParamMap2UserDlgProc* proc = nullptr);
     // The material editor's panel for obj: a parameter map, in a rollout page of imp,
     // for each block declared with P_AUTO_UI. Null when there is none.
     virtual IAutoMParamDlg* CreateParamDlgs(HWND hwMtlEdit, IMtlParams* imp, ReferenceTarget* obj);
     // The open parameter maps of the class's panels.
     int NumParamMaps() { return static_cast<int>(paramMaps_.size()); }
-    IParamMap2* GetParamMap(int i) { return i >= 0 && i < NumParamMaps() ? paramMaps_[i] : nullptr; }
+    IParamMap2* GetParamMap(int i) {
+        return i >= 0 && i < NumParamMaps() ? paramMaps_[i] : nullptr;
+    }
     IParamMap2* GetParamMap(ParamBlockDesc2* pbd, MapID id = 0);
     // Kept by the host's parameter maps while they are open.
     void AddParamMap(IParamMap2* map);
@@ -277,9 +285,9 @@ private:
 
 // A parameter map of the block's controls in a rollout page of the material editor.
 PB2Export IParamMap2* CreateMParamMap2(IParamBlock2* pb, IMtlParams* ip, HINSTANCE hInst,
-                                      HWND hmedit, void* th, void* pp, MapID map_id,
-                                      const MCHAR* dlgTemplate, const MCHAR* title, DWORD flags,
-                                      ParamMap2UserDlgProc* dlgProc = nullptr);
+                                       HWND hmedit, void* th, void* pp, MapID map_id,
+                                       const MCHAR* dlgTemplate, const MCHAR* title, DWORD flags,
+                                       ParamMap2UserDlgProc* dlgProc = nullptr);
 PB2Export void DestroyMParamMap2(IParamMap2* m);
 
 // Makes a block of the descriptor's parameters at their defaults, owned by owner.

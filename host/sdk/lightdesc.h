@@ -1,9 +1,9 @@
 // A light as shading sees it.
 #pragma once
 
+#include "baseinterface.h"
 #include "color.h"
 #include "point3.h"
-#include "baseinterface.h"
 
 class ShadeContext;
 
@@ -22,8 +22,8 @@ public:
 
     // Fills the light reaching sc.P(), the unit direction towards the light and N.L;
     // answers FALSE when the light does not reach the point's side.
-    virtual BOOL Illuminate(ShadeContext& /*sc*/, Point3& /*normal*/, Color& /*color*/, Point3& /*dir*/,
-                            float& /*dot_nl*/, float& /*diffuseCoef*/) {
+    virtual BOOL Illuminate(ShadeContext& /*sc*/, Point3& /*normal*/, Color& /*color*/,
+                            Point3& /*dir*/, float& /*dot_nl*/, float& /*diffuseCoef*/) {
         return FALSE;
     }
     virtual Point3 LightPosition() { return Point3(0.0f, 0.0f, 0.0f); }

@@ -38,7 +38,9 @@ public:
     constexpr ULONG PartB() const { return b; }
     constexpr int operator==(const Interface_ID& c) const { return a == c.a && b == c.b; }
     constexpr int operator!=(const Interface_ID& c) const { return a != c.a || b != c.b; }
-    constexpr bool operator<(const Interface_ID& c) const { return a < c.a || (a == c.a && b < c.b); }
+    constexpr bool operator<(const Interface_ID& c) const {
+        return a < c.a || (a == c.a && b < c.b);
+    }
 
 private:
     ULONG a = 0xFFFFFFFF;

@@ -26,7 +26,9 @@ public:
     virtual Color GetSelfIllumColor(int /*mtlNum*/ = 0, BOOL /*backFace*/ = FALSE) {
         return Color(0.0f, 0.0f, 0.0f);
     }
-    virtual Sampler* GetPixelSampler(int /*mtlNum*/ = 0, BOOL /*backFace*/ = FALSE) { return nullptr; }
+    virtual Sampler* GetPixelSampler(int /*mtlNum*/ = 0, BOOL /*backFace*/ = FALSE) {
+        return nullptr;
+    }
     virtual float WireSize(int /*mtlNum*/ = 0, BOOL /*backFace*/ = FALSE) { return 1.0f; }
 
     virtual void SetAmbient(Color c, TimeValue t) = 0;

@@ -19,4 +19,4 @@ enum ParamType2 {
 
 #define TYPE_TAB 0x800
 #define base_type(t) ((ParamType2)((t) & ~TYPE_TAB))
-#define is_tab(t) ((t) & TYPE_TAB)
+#define is_tab(t) ((t)&TYPE_TAB)

@@ -15,7 +15,7 @@
 #define VERSION_3DSMAX MAXVERSION(MAX_RELEASE, MAX_API_NUM, MAX_SDK_REV)
 #define GET_MAX_RELEASE(x) (((x) >> 16) & 0xffff)
 #define GET_MAX_API_NUM(x) (((x) >> 8) & 0xff)
-#define GET_MAX_SDK_REV(x) ((x) & 0xff)
+#define GET_MAX_SDK_REV(x) ((x)&0xff)
 
 typedef INT_PTR StringResID;
 

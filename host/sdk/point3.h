@@ -29,11 +29,36 @@ public:
     constexpr Point3 operator-() const { return Point3(-x, -y, -z); }
     constexpr Point3 operator+() const { return *this; }
 
-    Point3& operator+=(const Point3& a) { x += a.x; y += a.y; z += a.z; return *this; }
-    Point3& operator-=(const Point3& a) { x -= a.x; y -= a.y; z -= a.z; return *this; }
-    Point3& operator*=(float f) { x *= f; y *= f; z *= f; return *this; }
-    Point3& operator/=(float f) { x /= f; y /= f; z /= f; return *this; }
-    Point3& operator*=(const Point3& a) { x *= a.x; y *= a.y; z *= a.z; return *this; }
+    Point3& operator+=(const Point3& a) {
+        x += a.x;
+        y += a.y;
+        z += a.z;
+        return *this;
+    }
+    Point3& operator-=(const Point3& a) {
+        x -= a.x;
+        y -= a.y;
+        z -= a.z;
+        return *this;
+    }
+    Point3& operator*=(float f) {
+        x *= f;
+        y *= f;
+        z *= f;
+        return *this;
+    }
+    Point3& operator/=(float f) {
+        x /= f;
+        y /= f;
+        z /= f;
+        return *this;
+    }
+    Point3& operator*=(const Point3& a) {
+        x *= a.x;
+        y *= a.y;
+        z *= a.z;
+        return *this;
+    }
 
     constexpr Point3 operator+(const Point3& a) const { return Point3(x + a.x, y + a.y, z + a.z); }
     constexpr Point3 operator-(const Point3& a) const { return Point3(x - a.x, y - a.y, z - a.z); }

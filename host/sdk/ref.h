@@ -56,9 +56,9 @@ enum NotifyDependentsOption {
 #define PART_TM (1 << 12)
 #define PART_EXTENSION (1 << 13)
 #define PART_GLOBMTL (1u << 31)
-#define ALL_CHANNELS                                                                              \
-    (PART_TOPO | PART_GEOM | PART_TEXMAP | PART_MTL | PART_SELECT | PART_SUBSEL_TYPE |           \
-     PART_DISPLAY | PART_VERTCOLOR | PART_GFX_DATA | PART_DISP_APPROX | PART_TM_CHAN |            \
+#define ALL_CHANNELS                                                                   \
+    (PART_TOPO | PART_GEOM | PART_TEXMAP | PART_MTL | PART_SELECT | PART_SUBSEL_TYPE | \
+     PART_DISPLAY | PART_VERTCOLOR | PART_GFX_DATA | PART_DISP_APPROX | PART_TM_CHAN | \
      PART_EXTENSION | PART_GLOBMTL)
 #define PART_ALL (ALL_CHANNELS | PART_TM)
 
@@ -119,11 +119,10 @@ public:
 
     // Sends a message to every dependent (one call per dependent object), and on
     // to theirs while propagate is set and a dependent does not answer REF_STOP.
-    virtual RefResult NotifyDependents(const Interval& changeInt, PartID partID, RefMessage message,
-                                       SClass_ID sclass = NOTIFY_ALL, BOOL propagate = TRUE,
-                                       RefTargetHandle hTarg = nullptr,
-                                       NotifyDependentsOption notifyDependentsOption =
-                                           REFNOTIFY_ALLOW_OPTIMIZATIONS);
+    virtual RefResult NotifyDependents(
+        const Interval& changeInt, PartID partID, RefMessage message, SClass_ID sclass = NOTIFY_ALL,
+        BOOL propagate = TRUE, RefTargetHandle hTarg = nullptr,
+        NotifyDependentsOption notifyDependentsOption = REFNOTIFY_ALLOW_OPTIMIZATIONS);
 
     virtual RefTargetHandle Clone(RemapDir& remap);
     virtual void BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap);

@@ -20,8 +20,14 @@ public:
     operator const MCHAR*() const { return text_.c_str(); }
     const std::wstring& str() const { return text_; }
 
-    WStr& operator=(const MCHAR* s) { text_ = s ? s : L""; return *this; }
-    WStr& operator+=(const WStr& s) { text_ += s.text_; return *this; }
+    WStr& operator=(const MCHAR* s) {
+        text_ = s ? s : L"";
+        return *this;
+    }
+    WStr& operator+=(const WStr& s) {
+        text_ += s.text_;
+        return *this;
+    }
     WStr operator+(const WStr& s) const { return WStr(text_ + s.text_); }
     bool operator==(const WStr& s) const { return text_ == s.text_; }
     bool operator==(const MCHAR* s) const { return text_ == (s ? s : L""); }

@@ -39,7 +39,7 @@ struct DialogResource {
     DWORD helpId;
     DWORD exStyle;
     DWORD style;
-    short x, y, cx, cy;  // dialog units
+    short x, y, cx, cy;        // dialog units
     const WCHAR* menu;         // "" for none
     const WCHAR* windowClass;  // "" for the system's dialog class
     const WCHAR* caption;

@@ -1,8 +1,8 @@
 // Values, branches and limits of the Beckmann distribution and its helpers.
 
 // Project headers
-#include "brdf/azimuth.h"
 #include "brdf/beckmann.h"
+#include "brdf/azimuth.h"
 #include "brdf/erf.h"
 
 // Standard headers
@@ -32,12 +32,16 @@ TEST(Azimuth, AlongNormalIsZeroAndOtherwiseClamped) {
 }
 
 TEST(BeckmannNdf, PeakTangentPlaneAndAxes) {
-    EXPECT_NEAR(BeckmannNdf(Point3(0.0f, 0.0f, 1.0f), 0.3f, 0.6f), 1.0f / (kPi * 0.3f * 0.6f), 1e-4f);
+    EXPECT_NEAR(BeckmannNdf(Point3(0.0f, 0.0f, 1.0f), 0.3f, 0.6f), 1.0f / (kPi * 0.3f * 0.6f),
+                1e-4f);
     EXPECT_EQ(BeckmannNdf(Point3(1.0f, 0.0f, 0.0f), 0.3f, 0.6f), 0.0f);
     // αx governs tilts along x and αy tilts along y.
-    const float d = 1.0f / (kPi * 0.3f * 0.6f * std::pow(Normalize(Point3(0.5f, 0.0f, 1.0f)).z, 4.0f));
-    EXPECT_NEAR(BeckmannNdf(FromTangent(0.5f, 0.0f), 0.3f, 0.6f), d * std::exp(-0.25f / 0.09f), 1e-4f);
-    EXPECT_NEAR(BeckmannNdf(FromTangent(0.5f, 0.5f * kPi), 0.3f, 0.6f), d * std::exp(-0.25f / 0.36f), 1e-4f);
+    const float d =
+        1.0f / (kPi * 0.3f * 0.6f * std::pow(Normalize(Point3(0.5f, 0.0f, 1.0f)).z, 4.0f));
+    EXPECT_NEAR(BeckmannNdf(FromTangent(0.5f, 0.0f), 0.3f, 0.6f), d * std::exp(-0.25f / 0.09f),
+                1e-4f);
+    EXPECT_NEAR(BeckmannNdf(FromTangent(0.5f, 0.5f * kPi), 0.3f, 0.6f),
+                d * std::exp(-0.25f / 0.36f), 1e-4f);
 }
 
 TEST(BeckmannNdf, NormalAHairFromTangentPlaneGivesZeroNotNaN) {
@@ -78,7 +82,8 @@ TEST(ErrorFunction, ValuesSymmetryAndRoundTrip) {
     EXPECT_EQ(InverseErf(1.0f), InverseErf(0.99999f));
     EXPECT_EQ(InverseErf(-2.0f), -InverseErf(0.99999f));
     EXPECT_TRUE(std::isfinite(InverseErf(std::numeric_limits<float>::quiet_NaN())));
-    for (float x = -0.999f; x < 0.999f; x += 0.037f) EXPECT_NEAR(ErfApprox(InverseErf(x)), x, 2e-6f) << x;
+    for (float x = -0.999f; x < 0.999f; x += 0.037f)
+        EXPECT_NEAR(ErfApprox(InverseErf(x)), x, 2e-6f) << x;
 }
 
 TEST(BeckmannSampleUnitSlopes, NormalIncidenceBranch) {
@@ -101,7 +106,8 @@ TEST(BeckmannSampleUnitSlopes, NewtonSearchConvergesAndStaysFinite) {
         for (float u1 : {0.0f, 1e-7f, 0.25f, 0.75f, kLargestU1})
             for (float u2 : {0.0f, 0.5f, kLargestU1}) {
                 BeckmannSampleUnitSlopes(cosTheta, u1, u2, sx, sy);
-                ASSERT_TRUE(std::isfinite(sx) && std::isfinite(sy)) << cosTheta << " " << u1 << " " << u2;
+                ASSERT_TRUE(std::isfinite(sx) && std::isfinite(sy))
+                    << cosTheta << " " << u1 << " " << u2;
                 if (cosTheta > 0.0f) {
                     EXPECT_LE(sx, cosTheta / std::sqrt(1.0f - cosTheta * cosTheta) + 1e-3f)
                         << cosTheta << " " << u1;

@@ -2,8 +2,8 @@
 // conventions, their use of the shading context, and their mean weight.
 
 // Project headers
-#include "brdf/beckmann.h"
 #include "brdf/microfacet_sampler.h"
+#include "brdf/beckmann.h"
 #include "brdf/rotation.h"
 #include "brdf/roughness.h"
 #include "brdf/trowbridge_reitz.h"
@@ -19,8 +19,8 @@
 
 namespace {
 
-using Sampler = void (*)(Color&, ShadeContext&, const Point2&, float, float, float, Texmap*, const Point3&,
-                         const TangentPair&);
+using Sampler = void (*)(Color&, ShadeContext&, const Point2&, float, float, float, Texmap*,
+                         const Point3&, const TangentPair&);
 
 struct Model {
     const char* name;
@@ -45,7 +45,8 @@ AColor DirectionColour(const Point3& d) { return AColor(d.x + 2.0f, d.y + 2.0f, 
 // The view (from the eye towards the point) at polar angle theta and azimuth
 // phi above the surface z = 0.
 Point3 ViewFrom(float theta, float phi) {
-    return -Point3(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta));
+    return -Point3(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi),
+                   std::cos(theta));
 }
 
 float Alpha(float glossiness, float anisotropyFactor) {
@@ -91,9 +92,11 @@ TEST(MicrofacetSampler, UsesOneViewAndAtMostOneLookupAndKeepsOutputWhenRejected)
         UniformSequence uniform(17);
         for (int i = 0; i < 400; ++i) {
             // Grazing and from behind: many reflections fall below the surface.
-            TestShadeContext sc(i % 2 ? ViewFrom(1.5f, 0.3f) : -ViewFrom(0.4f, 2.0f), DirectionColour);
+            TestShadeContext sc(i % 2 ? ViewFrom(1.5f, 0.3f) : -ViewFrom(0.4f, 2.0f),
+                                DirectionColour);
             Color out = kUntouched;
-            model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), 0.2f, 0.5f, 0.3f, map, kUp, kAxes);
+            model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), 0.2f, 0.5f, 0.3f, map,
+                         kUp, kAxes);
             EXPECT_EQ(sc.origViewCalls, 1);
             EXPECT_EQ(sc.otherCalls, 0);
             ASSERT_LE(sc.environmentCalls, 1);
@@ -128,7 +131,8 @@ TEST(MicrofacetSampler, BeckmannBoundCutsTheBrdfBeforeWeighting) {
     // Beckmann one is cut to 500 cos / pdf, far below it.
     Color beckmann(0.0f, 0.0f, 0.0f), trggx(0.0f, 0.0f, 0.0f);
     TestShadeContext a(ViewFrom(1.3962634f, 0.0f)), b(ViewFrom(1.3962634f, 0.0f));
-    SampleBeckmannReflection(beckmann, a, Point2(0.5f, 0.5f), 0.98f, 0.0f, 0.0f, nullptr, kUp, kAxes);
+    SampleBeckmannReflection(beckmann, a, Point2(0.5f, 0.5f), 0.98f, 0.0f, 0.0f, nullptr, kUp,
+                             kAxes);
     SampleTrggxReflection(trggx, b, Point2(0.5f, 0.5f), 0.98f, 0.0f, 0.0f, nullptr, kUp, kAxes);
     ASSERT_EQ(a.environmentCalls, 1);
     ASSERT_EQ(b.environmentCalls, 1);
@@ -147,8 +151,10 @@ TEST(MicrofacetFrame, IsotropicLobeIgnoresTangentsAndRotation) {
             TestShadeContext a(ViewFrom(0.7f, 0.0f), DirectionColour),
                 b(ViewFrom(0.7f, 0.0f), DirectionColour);
             Color outA(0.0f, 0.0f, 0.0f), outB(0.0f, 0.0f, 0.0f);
-            model.sample(outA, a, Point2(0.3f, 0.8f), glossiness, anisotropy, 0.0f, nullptr, N, kAxes);
-            model.sample(outB, b, Point2(0.3f, 0.8f), glossiness, anisotropy, 0.37f, nullptr, N, other);
+            model.sample(outA, a, Point2(0.3f, 0.8f), glossiness, anisotropy, 0.0f, nullptr, N,
+                         kAxes);
+            model.sample(outB, b, Point2(0.3f, 0.8f), glossiness, anisotropy, 0.37f, nullptr, N,
+                         other);
             EXPECT_EQ(a.lastDirection, b.lastDirection) << model.name;
             EXPECT_EQ(outA, outB) << model.name;
         }
@@ -182,8 +188,8 @@ Spread LobeSpread(const Model& model, float rotation) {
     for (int i = 0; i < 4000; ++i) {
         Color out(0.0f, 0.0f, 0.0f);
         sc.environmentCalls = 0;
-        model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), 0.5f, 0.8f, rotation, nullptr, kUp,
-                     kAxes);
+        model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), 0.5f, 0.8f, rotation, nullptr,
+                     kUp, kAxes);
         if (sc.environmentCalls == 0) continue;
         const double t = sc.lastDirection % kAxes.t, b = sc.lastDirection % kAxes.b;
         s.alongT += t * t;
@@ -222,8 +228,9 @@ TEST(MicrofacetFurnace, MeanWeightEqualsIntegralOfBrdfTimesCosine) {
     };
     for (const Model& model : kModels) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << model.name << " glossiness " << c.glossiness << " anisotropy "
-                                            << c.anisotropy << " view " << c.viewTheta);
+            SCOPED_TRACE(testing::Message()
+                         << model.name << " glossiness " << c.glossiness << " anisotropy "
+                         << c.anisotropy << " view " << c.viewTheta);
             const float ax = Alpha(c.glossiness, 1.0f);
             const float ay = Alpha(c.glossiness, (1.0f - c.anisotropy) * (1.0f - c.anisotropy));
             const Point3 V = ViewFrom(c.viewTheta, c.viewPhi);
@@ -233,8 +240,8 @@ TEST(MicrofacetFurnace, MeanWeightEqualsIntegralOfBrdfTimesCosine) {
             TestShadeContext sc(V);
             for (int i = 0; i < 100000; ++i) {
                 Color out(0.0f, 0.0f, 0.0f);
-                model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), c.glossiness, c.anisotropy,
-                             c.rotation, nullptr, kUp, kAxes);
+                model.sample(out, sc, Point2(uniform.Next(), uniform.Next()), c.glossiness,
+                             c.anisotropy, c.rotation, nullptr, kUp, kAxes);
                 mean.Add(out.r);
             }
 
@@ -252,7 +259,8 @@ TEST(MicrofacetFurnace, MeanWeightEqualsIntegralOfBrdfTimesCosine) {
                     const Point3 wi(static_cast<float>(d.x), static_cast<float>(d.y),
                                     static_cast<float>(d.z));
                     const Point3 h = Normalize(wo + wi);
-                    const float g = 1.0f / (1.0f + model.lambda(wo, ax, ay) + model.lambda(wi, ax, ay));
+                    const float g =
+                        1.0f / (1.0f + model.lambda(wo, ax, ay) + model.lambda(wi, ax, ay));
                     const float f = model.ndf(h, ax, ay) * g / (4.0f * wi.z * wo.z);
                     return double(std::min(f, model.brdfBound)) * d.z;
                 },

@@ -85,7 +85,8 @@ TEST(TorrSparrFurnace, MeanWeightEqualsIntegralOfBrdfTimesCosine) {
             TestShadeContext sc(ViewFrom(viewTheta));
             for (int i = 0; i < 100000; ++i) {
                 Color out(0.0f, 0.0f, 0.0f);
-                SampleTorrSparrReflection(out, sc, Point2(uniform.Next(), uniform.Next()), n, nullptr, kUp);
+                SampleTorrSparrReflection(out, sc, Point2(uniform.Next(), uniform.Next()), n,
+                                          nullptr, kUp);
                 mean.Add(out.r);
             }
             // Normalised Blinn lobe of the half vector, V-cavity shadowing, bounded BRDF.
@@ -96,7 +97,8 @@ TEST(TorrSparrFurnace, MeanWeightEqualsIntegralOfBrdfTimesCosine) {
                     const double len = std::sqrt(h.x * h.x + h.y * h.y + h.z * h.z);
                     h = {h.x / len, h.y / len, h.z / len};
                     const double cosOH = wo.x * h.x + wo.y * h.y + wo.z * h.z;
-                    const double g = std::min({1.0, 2.0 * h.z * wo.z / cosOH, 2.0 * h.z * wi.z / cosOH});
+                    const double g =
+                        std::min({1.0, 2.0 * h.z * wo.z / cosOH, 2.0 * h.z * wi.z / cosOH});
                     const double f = std::min(g / (4.0 * wi.z * wo.z), 250.0);
                     const double d = (n + 2.0) / (2.0 * reference::kPi) * std::pow(h.z, n);
                     return d * f * wi.z;

@@ -18,12 +18,13 @@ Point3 FromTangent(float tanTheta, float phi) {
 }
 
 TEST(TrowbridgeReitzNdf, PeakTangentPlaneAndAxes) {
-    EXPECT_NEAR(TrowbridgeReitzNdf(Point3(0.0f, 0.0f, 1.0f), 0.2f, 0.5f), 1.0f / (kPi * 0.2f * 0.5f), 1e-4f);
+    EXPECT_NEAR(TrowbridgeReitzNdf(Point3(0.0f, 0.0f, 1.0f), 0.2f, 0.5f),
+                1.0f / (kPi * 0.2f * 0.5f), 1e-4f);
     EXPECT_EQ(TrowbridgeReitzNdf(Point3(0.0f, 1.0f, 0.0f), 0.2f, 0.5f), 0.0f);
     // Tilted by tanθ = α along an axis, 1 + e = 2 with that axis' α.
     const float cos4 = std::pow(Normalize(Point3(0.2f, 0.0f, 1.0f)).z, 4.0f);
-    EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.2f, 0.0f), 0.2f, 0.5f), 1.0f / (kPi * 0.1f * cos4 * 4.0f),
-                1e-3f);
+    EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.2f, 0.0f), 0.2f, 0.5f),
+                1.0f / (kPi * 0.1f * cos4 * 4.0f), 1e-3f);
     const float cos4y = std::pow(Normalize(Point3(0.5f, 0.0f, 1.0f)).z, 4.0f);
     EXPECT_NEAR(TrowbridgeReitzNdf(FromTangent(0.5f, 0.5f * kPi), 0.2f, 0.5f),
                 1.0f / (kPi * 0.1f * cos4y * 4.0f), 1e-3f);
@@ -64,7 +65,8 @@ TEST(TrowbridgeReitzSampleUnitSlopes, FiniteAtBothEndsOfU1) {
         for (float u1 : {0.0f, 1e-7f, kLargestU1})
             for (float u2 : {0.0f, 0.5f, kLargestU1}) {
                 TrowbridgeReitzSampleUnitSlopes(cosTheta, u1, u2, sx, sy);
-                EXPECT_TRUE(std::isfinite(sx) && std::isfinite(sy)) << cosTheta << " " << u1 << " " << u2;
+                EXPECT_TRUE(std::isfinite(sx) && std::isfinite(sy))
+                    << cosTheta << " " << u1 << " " << u2;
             }
 }
 

@@ -23,8 +23,9 @@ struct View {
 
 // Normal to near-grazing views, narrow to wide lobes, isotropic and anisotropic.
 constexpr View kViews[] = {
-    {0.0, 0.0, 0.5, 0.5},   {0.0, 0.0, 0.3, 0.9},     {30.0, 0.0, 0.1, 0.1}, {45.0, 30.0, 0.2, 0.7},
-    {60.0, 45.0, 0.5, 0.5}, {70.0, 100.0, 0.8, 0.25}, {80.0, 0.0, 1.0, 1.0}, {89.0, 200.0, 0.3, 0.3},
+    {0.0, 0.0, 0.5, 0.5},   {0.0, 0.0, 0.3, 0.9},    {30.0, 0.0, 0.1, 0.1},
+    {45.0, 30.0, 0.2, 0.7}, {60.0, 45.0, 0.5, 0.5},  {70.0, 100.0, 0.8, 0.25},
+    {80.0, 0.0, 1.0, 1.0},  {89.0, 200.0, 0.3, 0.3},
 };
 constexpr int kViewCount = sizeof(kViews) / sizeof(kViews[0]);
 // Both samplers are tested at every view; each test must hold at this level.
@@ -41,22 +42,25 @@ void ExpectFit(Point3 (*sampler)(const Point3&, float, float, float, float), Mic
                int samples) {
     for (int i = 0; i < kViewCount; ++i) {
         const View& v = kViews[i];
-        SCOPED_TRACE(testing::Message() << "view " << v.thetaDegrees << "° at azimuth " << v.phiDegrees
-                                        << "°, alpha " << v.alphaX << " x " << v.alphaY);
+        SCOPED_TRACE(testing::Message()
+                     << "view " << v.thetaDegrees << "° at azimuth " << v.phiDegrees << "°, alpha "
+                     << v.alphaX << " x " << v.alphaY);
         const Microfacet reference{kind, v.alphaX, v.alphaY};
         const Direction wo = reference::FromAngles(v.thetaDegrees * reference::kPi / 180.0,
                                                    v.phiDegrees * reference::kPi / 180.0);
-        const Point3 woF(static_cast<float>(wo.x), static_cast<float>(wo.y), static_cast<float>(wo.z));
+        const Point3 woF(static_cast<float>(wo.x), static_cast<float>(wo.y),
+                         static_cast<float>(wo.z));
         const float ax = static_cast<float>(v.alphaX);
         const float ay = static_cast<float>(v.alphaY);
-        const auto fit =
-            reference::FitVisibleNormals([&](float u1, float u2) { return sampler(woF, ax, ay, u1, u2); },
-                                         [&](const Direction& m) { return reference.VisibleD(wo, m); },
-                                         std::sqrt(v.alphaX * v.alphaY), samples, 0x1000u + i);
+        const auto fit = reference::FitVisibleNormals(
+            [&](float u1, float u2) { return sampler(woF, ax, ay, u1, u2); },
+            [&](const Direction& m) { return reference.VisibleD(wo, m); },
+            std::sqrt(v.alphaX * v.alphaY), samples, 0x1000u + i);
         EXPECT_EQ(fit.invalidSamples, 0);
         EXPECT_NEAR(fit.expectedTotal, 1.0, 2e-3) << "reference quadrature";
         EXPECT_GT(fit.chiSquare.pValue, kSignificance)
-            << "chi-square " << fit.chiSquare.statistic << " on " << fit.chiSquare.degreesOfFreedom << " dof";
+            << "chi-square " << fit.chiSquare.statistic << " on " << fit.chiSquare.degreesOfFreedom
+            << " dof";
     }
 }
 
@@ -65,7 +69,8 @@ TEST(VisibleNormalFit, BeckmannMatchesExactVisibleDistribution) {
 }
 
 TEST(VisibleNormalFit, TrowbridgeReitzMatchesExactVisibleDistribution) {
-    ExpectFit(TrowbridgeReitzSampleVisibleNormal, Microfacet::kTrowbridgeReitz, kTrowbridgeReitzSamples);
+    ExpectFit(TrowbridgeReitzSampleVisibleNormal, Microfacet::kTrowbridgeReitz,
+              kTrowbridgeReitzSamples);
 }
 
 }  // namespace

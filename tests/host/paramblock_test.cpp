@@ -43,12 +43,14 @@ protected:
     }
     RefResult NotifyRefChanged(const Interval&, RefTargetHandle h, PartID&, RefMessage m,
                                BOOL) override {
-        if (m == REFMSG_CHANGE && h == block && block) changed.push_back(block->LastNotifyParamID());
+        if (m == REFMSG_CHANGE && h == block && block)
+            changed.push_back(block->LastNotifyParamID());
         return REF_SUCCEED;
     }
 };
 
 TestClassDesc testDesc;
+// clang-format off
 ParamBlockDesc2 testBlockDesc(
     7, L"test", 0, &testDesc, P_AUTO_CONSTRUCT, 1,
     kGain, L"gain", TYPE_FLOAT, P_ANIMATABLE, 10,
@@ -64,6 +66,7 @@ ParamBlockDesc2 testBlockDesc(
     kCount, L"count", TYPE_INT, 0, 15,
         p_default, 0, p_range, -1, 3, p_ui, TYPE_RADIO, 2, 106, 107, p_end,
     p_end);
+// clang-format on
 
 class ParamBlockTest : public ::testing::Test {
 protected:
@@ -81,18 +84,17 @@ protected:
     IParamBlock2* block = nullptr;
 };
 
-
 // The first edition's upgrade: entries are carried by id (or to the id their fifth
 // field names), animation kept where the new parameter is animatable, and the new
 // block replaces the old one in its owner.
 TEST_F(ParamBlockTest, UpgradeCarriesEntriesByIdIntoANewBlock) {
     ParamBlockDescID layout[] = {
-        {TYPE_FLOAT, nullptr, TRUE, 90, kGain},   // renamed: 90 becomes gain
-        {TYPE_RGBA, nullptr, TRUE, kTint},        // the same id
-        {TYPE_INT, nullptr, FALSE, kMode, -1},    // not carried over
+        {TYPE_FLOAT, nullptr, TRUE, 90, kGain},  // renamed: 90 becomes gain
+        {TYPE_RGBA, nullptr, TRUE, kTint},       // the same id
+        {TYPE_INT, nullptr, FALSE, kMode, -1},   // not carried over
         {TYPE_BOOL, nullptr, FALSE, kOn},
-        {TYPE_USER, nullptr, FALSE, kMap},        // a map: no value of its own
-        {TYPE_FLOAT, nullptr, TRUE, kCount},      // the type changed since: dropped
+        {TYPE_USER, nullptr, FALSE, kMap},    // a map: no value of its own
+        {TYPE_FLOAT, nullptr, TRUE, kCount},  // the type changed since: dropped
     };
     ParamVersionDesc versions[] = {ParamVersionDesc(layout, 6, 3)};
     IParamBlock* old = CreateParameterBlock(layout, 6, 3);
@@ -115,7 +117,7 @@ TEST_F(ParamBlockTest, UpgradeCarriesEntriesByIdIntoANewBlock) {
     EXPECT_FLOAT_EQ(upgraded->GetFloat(kGain), 1.25f);
     EXPECT_EQ(upgraded->GetColor(kTint, 50), Color(0.5f, 0.25f, 0.0f));
     EXPECT_TRUE(upgraded->IsAnimated(kTint));
-    EXPECT_EQ(upgraded->GetInt(kMode), 1);   // the default
+    EXPECT_EQ(upgraded->GetInt(kMode), 1);  // the default
     EXPECT_EQ(upgraded->GetInt(kOn), FALSE);
     EXPECT_EQ(upgraded->GetInt(kCount), 0);  // the default
 }
@@ -157,10 +159,12 @@ TEST(ParamBlockDesc, ReadsTheTaggedDeclaration) {
 
 TEST(ParamBlockDesc, StopsAtAnUnknownTagAndSaysSo) {
     TestClassDesc cd;
+    // clang-format off
     ParamBlockDesc2 bad(0, L"bad", 0, &cd, 0,
                         1, L"a", TYPE_FLOAT, 0, 1, p_default, 1.0, p_end,
                         2, L"b", TYPE_FLOAT, 0, 1, p_validator, nullptr, p_end,
                         p_end);
+    // clang-format on
     EXPECT_EQ(bad.Count(), 1);
     EXPECT_NE(bad.DeclarationError().find("'b'"), std::string::npos);
 }

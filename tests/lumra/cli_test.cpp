@@ -1,12 +1,12 @@
 // The lumra command line, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
@@ -24,10 +24,10 @@ std::string ReadFile(const std::filesystem::path& p) {
 }
 
 Result RunLumra(const std::string& args) {
-    const auto errFile = std::filesystem::temp_directory_path() /
-                         ("lumra_cli_err_" + std::to_string(::getpid()));
-    const std::string command = std::string("'") + LUMRA_EXE + "' " + args + " 2>'" +
-                                errFile.string() + "'";
+    const auto errFile =
+        std::filesystem::temp_directory_path() / ("lumra_cli_err_" + std::to_string(::getpid()));
+    const std::string command =
+        std::string("'") + LUMRA_EXE + "' " + args + " 2>'" + errFile.string() + "'";
     Result r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -106,8 +106,9 @@ TEST(LumraCli, AValueOutsideTheRangeIsKeptWithinItWithAWarning) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(ParamLine(r.out, "mtl_diffuse_mult").find(" 100 "), std::string::npos);
     EXPECT_NE(ParamLine(r.out, "mtl_reflect_rotation").find(" 0 "), std::string::npos);
-    EXPECT_NE(r.err.find("warning: mtl_diffuse_mult: 500 is outside its range 0 .. 100; kept at 100"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("warning: mtl_diffuse_mult: 500 is outside its range 0 .. 100; kept at 100"),
+        std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("mtl_reflect_rotation"), std::string::npos);
 }
@@ -151,8 +152,8 @@ TEST(LumraCli, EveryCommandHasHelp) {
 }
 
 TEST(LumraCli, RenderWritesTheSlotAndReportsTimeAndLoopLength) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("lumra_render_" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("lumra_render_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     for (const char* name : {"slot.png", "slot.exr", "slot.hdr"}) {
         const auto file = dir / name;
@@ -164,8 +165,8 @@ TEST(LumraCli, RenderWritesTheSlotAndReportsTimeAndLoopLength) {
         EXPECT_NE(r.out.find("loop iterations per shaded pixel"), std::string::npos) << r.out;
     }
     const auto sheet = dir / "sheet.png";
-    const Result r = RunLumra("render --sheet --size 16 --background 0.2,0.2,0.2 -o '" +
-                              sheet.string() + "'");
+    const Result r =
+        RunLumra("render --sheet --size 16 --background 0.2,0.2,0.2 -o '" + sheet.string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("80x80"), std::string::npos) << r.out;
     std::filesystem::remove_all(dir);
@@ -200,7 +201,8 @@ std::pair<unsigned, unsigned> PngSize(const std::filesystem::path& p) {
     in.read(reinterpret_cast<char*>(h), sizeof h);
     if (h[1] != 'P' || h[2] != 'N' || h[3] != 'G') return {0, 0};
     auto word = [&](int at) {
-        return (unsigned(h[at]) << 24) | (unsigned(h[at + 1]) << 16) | (unsigned(h[at + 2]) << 8) | h[at + 3];
+        return (unsigned(h[at]) << 24) | (unsigned(h[at + 1]) << 16) | (unsigned(h[at + 2]) << 8) |
+               h[at + 3];
     };
     return {word(16), word(20)};
 }
@@ -210,8 +212,9 @@ std::pair<unsigned, unsigned> PngSize(const std::filesystem::path& p) {
 TEST(LumraCli, PanelDrawsThePanelOnePixelPerScreenPixel) {
     const auto png = std::filesystem::temp_directory_path() /
                      ("lumra_panel_" + std::to_string(::getpid()) + ".png");
-    const Result r = RunLumra("panel --set mtl_reflect_brdf=TRGGX --map mtl_diffuse_map=/maps/brick_01.png -o '" +
-                              png.string() + "'");
+    const Result r = RunLumra(
+        "panel --set mtl_reflect_brdf=TRGGX --map mtl_diffuse_map=/maps/brick_01.png -o '" +
+        png.string() + "'");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("326 x 686 pixels"), std::string::npos) << r.out;
     EXPECT_EQ(PngSize(png), std::make_pair(326u, 686u));
@@ -221,31 +224,38 @@ TEST(LumraCli, PanelDrawsThePanelOnePixelPerScreenPixel) {
 TEST(LumraCli, PanelReportsWhereEachDroppedFileWent) {
     // (150, 30) is on the diffuse map button, (150, 130) on the reflection glossiness
     // map button, (75, 30) on the diffuse multiplier's edit box.
-    const Result r = RunLumra("panel --drop 150,30=/maps/brick_01.png --drop 150,130=C:\\\\maps\\\\gloss.tif "
-                              "--drop 75,30=/maps/x.png");
+    const Result r = RunLumra(
+        "panel --drop 150,30=/maps/brick_01.png --drop 150,130=C:\\\\maps\\\\gloss.tif "
+        "--drop 75,30=/maps/x.png");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("150,30 /maps/brick_01.png: map slot 0 (DiffuseMap) holds the bitmap texture 'brick_01'"),
-              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("150,30 /maps/brick_01.png: map slot 0 (DiffuseMap) holds the bitmap "
+                         "texture 'brick_01'"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("map slot 7 (ReflectGlossinessMap) holds the bitmap texture 'gloss'"),
-              std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("75,30 /maps/x.png: no map button takes it; nothing changed"), std::string::npos)
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("75,30 /maps/x.png: no map button takes it; nothing changed"),
+              std::string::npos)
         << r.out;
 }
 
 TEST(LumraCli, PanelRefusesWhatItCannotDo) {
     EXPECT_NE(RunLumra("panel").err.find("-o FILE"), std::string::npos);
     EXPECT_NE(RunLumra("panel --drop 10=/x.png").err.find("is not X,Y=FILE"), std::string::npos);
-    EXPECT_NE(RunLumra("panel --map mtl_diffuse_color=/x.png --drop 1,1=/x.png").err.find("not a map parameter"),
+    EXPECT_NE(RunLumra("panel --map mtl_diffuse_color=/x.png --drop 1,1=/x.png")
+                  .err.find("not a map parameter"),
               std::string::npos);
-    EXPECT_NE(RunLumra("panel --map mtl_nothing=/x.png --drop 1,1=/x.png").err.find("unknown parameter"),
-              std::string::npos);
+    EXPECT_NE(
+        RunLumra("panel --map mtl_nothing=/x.png --drop 1,1=/x.png").err.find("unknown parameter"),
+        std::string::npos);
 }
 
 TEST(LumraCli, RenderTakesFilesDroppedOnThePanel) {
     const auto out = std::filesystem::temp_directory_path() /
                      ("lumra_drop_" + std::to_string(::getpid()) + ".png");
-    const Result r = RunLumra("render --size 16 --drop 190,33=/tmp/lumra_wood.png -o '" +
-                              out.string() + "'");
+    const Result r =
+        RunLumra("render --size 16 --drop 190,33=/tmp/lumra_wood.png -o '" + out.string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("map slot 0 (DiffuseMap) holds the bitmap texture 'lumra_wood'"),
               std::string::npos)
@@ -266,7 +276,8 @@ TEST(LumraCli, RenderTakesAMaterialFromASceneFile) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(image));
 
-    const Result missing = RunLumra("render --scene '" + scene + "' --material 2 -o '" + image + "'");
+    const Result missing =
+        RunLumra("render --scene '" + scene + "' --material 2 -o '" + image + "'");
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_NE(missing.err.find("holds 1 material; there is no material 2"), std::string::npos)
         << missing.err;

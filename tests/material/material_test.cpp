@@ -20,9 +20,9 @@ TEST_F(MaterialTest, ANewBlockHoldsTheTableDefaults) {
     ASSERT_EQ(pb->NumParams(), 68);
     EXPECT_EQ(pb->GetColor(mtl_diffuse_color), Color(0.8f, 0.8f, 0.8f));
     EXPECT_FLOAT_EQ(pb->GetFloat(mtl_diffuse_mult), 1.0f);
-    for (ParamID id : {mtl_specular_color, mtl_reflect_color, mtl_emission_color,
-                       mtl_transparency_color, mtl_fog_color, mtl_exit_color,
-                       mtl_translucency_color})
+    for (ParamID id :
+         {mtl_specular_color, mtl_reflect_color, mtl_emission_color, mtl_transparency_color,
+          mtl_fog_color, mtl_exit_color, mtl_translucency_color})
         EXPECT_EQ(pb->GetColor(id), Color(1.0f, 1.0f, 1.0f)) << id;
     for (ParamID id : {mtl_specular_mult, mtl_reflect_mult, mtl_emission_mult,
                        mtl_transparency_mult, mtl_translucency_mult, mtl_fog_multiplier,
@@ -126,11 +126,19 @@ TEST_F(MaterialTest, IdentityAndStructure) {
     EXPECT_EQ(mtl->GetParamBlockByID(1), nullptr);
     EXPECT_EQ(mtl->GetReference(13), mtl->pblock);
 
-    const wchar_t* slots[] = {L"DiffuseMap", L"DeprecatedMap1", L"ReflectivityMap",
-                              L"EmissionMap", L"TransparencyMap", L"NormalMap",
-                              L"DeprecatedMap2", L"ReflectGlossinessMap",
-                              L"TranspGlossinessMap", L"OpacityMap", L"TranslucencyMap",
-                              L"ReflectivityAnisotropyMap", L"ReflectivityRotationMap"};
+    const wchar_t* slots[] = {L"DiffuseMap",
+                              L"DeprecatedMap1",
+                              L"ReflectivityMap",
+                              L"EmissionMap",
+                              L"TransparencyMap",
+                              L"NormalMap",
+                              L"DeprecatedMap2",
+                              L"ReflectGlossinessMap",
+                              L"TranspGlossinessMap",
+                              L"OpacityMap",
+                              L"TranslucencyMap",
+                              L"ReflectivityAnisotropyMap",
+                              L"ReflectivityRotationMap"};
     for (int i = 0; i < 13; ++i) EXPECT_EQ(mtl->GetSubTexmapSlotName(i), MSTR(slots[i])) << i;
     EXPECT_EQ(mtl->GetSubTexmapSlotName(13), MSTR());
     EXPECT_EQ(mtl->GetSubTexmapSlotName(-1), MSTR());

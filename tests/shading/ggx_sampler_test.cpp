@@ -52,17 +52,21 @@ TEST(GgxSampleVisibleNormal, MatchesExactVisibleDistribution) {
         const Case& c = cases[i];
         SCOPED_TRACE(testing::Message() << "view " << c.thetaDegrees << "°, alpha " << c.alpha);
         const Direction wo = reference::FromAngles(c.thetaDegrees * reference::kPi / 180.0, 0.7);
-        const double stretchedZ = wo.z / std::sqrt(c.alpha * c.alpha * (1.0 - wo.z * wo.z) + wo.z * wo.z);
+        const double stretchedZ =
+            wo.z / std::sqrt(c.alpha * c.alpha * (1.0 - wo.z * wo.z) + wo.z * wo.z);
         ASSERT_TRUE(stretchedZ < 0.999 || stretchedZ == 1.0);
-        const Point3 woF(static_cast<float>(wo.x), static_cast<float>(wo.y), static_cast<float>(wo.z));
+        const Point3 woF(static_cast<float>(wo.x), static_cast<float>(wo.y),
+                         static_cast<float>(wo.z));
         const float alpha = static_cast<float>(c.alpha);
         const reference::Microfacet ggx{reference::Microfacet::kTrowbridgeReitz, c.alpha, c.alpha};
         const auto fit = reference::FitVisibleNormals(
             [&](float u1, float u2) { return GgxSampleVisibleNormal(woF, alpha, u1, u2); },
-            [&](const Direction& m) { return ggx.VisibleD(wo, m); }, c.alpha, 100000, 0x66780000u + i);
+            [&](const Direction& m) { return ggx.VisibleD(wo, m); }, c.alpha, 100000,
+            0x66780000u + i);
         EXPECT_EQ(fit.invalidSamples, 0);
         EXPECT_GT(fit.chiSquare.pValue, significance)
-            << "chi-square " << fit.chiSquare.statistic << " on " << fit.chiSquare.degreesOfFreedom << " dof";
+            << "chi-square " << fit.chiSquare.statistic << " on " << fit.chiSquare.degreesOfFreedom
+            << " dof";
     }
 }
 
@@ -114,14 +118,15 @@ TEST(GgxReflection, ViewInTangentPlaneGivesNoNaN) {
 TEST(GgxReflection, MeanWeightEqualsItsOwnSmithRatioOverVisibleNormals) {
     for (float glossiness : {0.0f, 0.3f, 0.45f}) {
         for (float viewTheta : {0.0f, 0.8f, 1.3f}) {
-            SCOPED_TRACE(testing::Message() << "glossiness " << glossiness << " view " << viewTheta);
+            SCOPED_TRACE(testing::Message()
+                         << "glossiness " << glossiness << " view " << viewTheta);
             RunningMean mean;
             UniformSequence uniform(53);
             TestShadeContext sc(ViewFrom(viewTheta));
             for (int i = 0; i < 100000; ++i) {
                 Color out(0.0f, 0.0f, 0.0f);
-                SampleGgxReflection(out, sc, Point2(uniform.Next(), uniform.Next()), glossiness, nullptr,
-                                    kUp);
+                SampleGgxReflection(out, sc, Point2(uniform.Next(), uniform.Next()), glossiness,
+                                    nullptr, kUp);
                 mean.Add(out.r);
             }
             const double alpha = (1.0 - glossiness) * (1.0 - glossiness);

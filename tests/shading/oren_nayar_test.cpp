@@ -14,7 +14,8 @@ constexpr float kA = 0.55898f;  // A at roughness 1
 constexpr float kB = 0.43416f;  // B at roughness 1
 
 Point3 Polar(float theta, float phi) {
-    return Point3(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta));
+    return Point3(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi),
+                  std::cos(theta));
 }
 
 const Point3 kUp(0.0f, 0.0f, 1.0f);
@@ -35,8 +36,8 @@ TEST(OrenNayarFactor, WithoutCommonAzimuthOnlyAIsLeft) {
 TEST(OrenNayarFactor, SameAzimuthAddsRetroReflection) {
     // Light at 60°, eye at 30°, same azimuth: sin α = sin 60°, tan β = tan 30°.
     const float expected = kA + kB * std::sin(1.0471976f) * std::tan(0.5235988f);
-    EXPECT_NEAR(OrenNayarFactor(Polar(1.0471976f, 0.8f), Polar(0.5235988f, 0.8f), kUp, 1.0f), expected,
-                1e-5f);
+    EXPECT_NEAR(OrenNayarFactor(Polar(1.0471976f, 0.8f), Polar(0.5235988f, 0.8f), kUp, 1.0f),
+                expected, 1e-5f);
 }
 
 TEST(OrenNayarFactor, ReciprocalAndIndependentOfAzimuthOrigin) {

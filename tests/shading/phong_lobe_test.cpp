@@ -15,7 +15,8 @@ namespace {
 
 TEST(PhongLobe, DrawAlongAxisWeighsNPlusTwoOverNPlusOne) {
     const Point3 axis = Normalize(Point3(0.2f, 0.5f, 0.8f));
-    TestShadeContext sc(Point3(0.0f, 0.0f, -1.0f), [](const Point3&) { return AColor(0.5f, 1.0f, 2.0f); });
+    TestShadeContext sc(Point3(0.0f, 0.0f, -1.0f),
+                        [](const Point3&) { return AColor(0.5f, 1.0f, 2.0f); });
     Color out(0.0f, 0.0f, 0.0f);
     SamplePhongLobe(out, sc, Point2(0.4f, 1.0f), 1.0f, nullptr, axis);
     EXPECT_NEAR(Length(sc.lastDirection - axis), 0.0f, 1e-6f);
@@ -49,8 +50,8 @@ TEST(PhongLobe, MeanWeightIsOne) {
         TestShadeContext sc(Point3(0.0f, 0.0f, -1.0f));
         for (int i = 0; i < 100000; ++i) {
             Color out(0.0f, 0.0f, 0.0f);
-            SamplePhongLobe(out, sc, Point2(uniform.Next(), std::max(uniform.Next(), 1e-6f)), n, nullptr,
-                            axis);
+            SamplePhongLobe(out, sc, Point2(uniform.Next(), std::max(uniform.Next(), 1e-6f)), n,
+                            nullptr, axis);
             mean.Add(out.r);
         }
         EXPECT_NEAR(mean.Mean(), 1.0, 4.0 * mean.StandardError() + 1e-4) << n;

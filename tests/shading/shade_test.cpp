@@ -167,8 +167,8 @@ TEST_F(ShadeTest, FresnelWeightsTheMirrorReflection) {
         {1.0f, Point3(0.0f, 0.0f, -1.0f), 0.0f},
     };
     for (const Case& c : cases) {
-        LumraMtl* mtl = Material({{mtl_diffuse_mult, 0.0f}, {mtl_reflect_mult, 1.0f},
-                                  {mtl_reflect_ior, c.ior}});
+        LumraMtl* mtl = Material(
+            {{mtl_diffuse_mult, 0.0f}, {mtl_reflect_mult, 1.0f}, {mtl_reflect_ior, c.ior}});
         LitContext sc(c.view);
         mtl->Shade(sc);
         ExpectGrey(sc.out.c, ToneCurve(c.weight * 1.5f), 1e-4f);

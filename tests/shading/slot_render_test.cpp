@@ -50,7 +50,8 @@ TEST_F(SlotRenderTest, AMirrorReflectsTheEnvironmentAtTheReflectedDirection) {
     for (int y = 0; y < 48; y += 5) {
         for (int x = 0; x < 48; x += 5) {
             if (!probe.SetPixel(x + 0.5f, y + 0.5f)) continue;
-            const Color e = DirectionEnvironment::At(probe.VectorTo(probe.ReflectVector(), REF_WORLD));
+            const Color e =
+                DirectionEnvironment::At(probe.VectorTo(probe.ReflectVector(), REF_WORLD));
             const Color& got = pixels[static_cast<std::size_t>(y) * 48 + x];
             EXPECT_NEAR(got.r, ToneCurve(1.5f * e.r), 1e-4f) << x << "," << y;
             EXPECT_NEAR(got.g, ToneCurve(1.5f * e.g), 1e-4f) << x << "," << y;
@@ -91,9 +92,9 @@ TEST_F(SlotRenderTest, ABlackEnvironmentLeavesTheLitShadingAlone) {
             }
             const float c = std::fabs(n % probe.OrigView());
             const float n2 = 1.5f * 1.5f;
-            const float F = 0.5f * std::fabs((n2 - 3.0f * c + c * c) / (n2 + 3.0f * c + c * c) +
-                                             (n2 * c * c - 3.0f * c + 1.0f) /
-                                                 (n2 * c * c + 3.0f * c + 1.0f));
+            const float F =
+                0.5f * std::fabs((n2 - 3.0f * c + c * c) / (n2 + 3.0f * c + c * c) +
+                                 (n2 * c * c - 3.0f * c + 1.0f) / (n2 * c * c + 3.0f * c + 1.0f));
             const float expected = ToneCurve(1.5f * lit * (1.0f - std::fmin(F, 1.0f)));
             EXPECT_NEAR(pixels[static_cast<std::size_t>(y) * 40 + x].g, expected, 2e-4f)
                 << x << "," << y;

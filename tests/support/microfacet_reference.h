@@ -38,7 +38,8 @@ struct Microfacet {
         const double cos2 = m.z * m.z;
         const double sin2 = 1.0 - cos2;
         const double e =
-            sin2 == 0.0 ? 0.0 : (m.x * m.x / (alphaX * alphaX) + m.y * m.y / (alphaY * alphaY)) / cos2;
+            sin2 == 0.0 ? 0.0
+                        : (m.x * m.x / (alphaX * alphaX) + m.y * m.y / (alphaY * alphaY)) / cos2;
         const double norm = kPi * alphaX * alphaY * cos2 * cos2;
         if (kind == kBeckmann) return std::exp(-e) / norm;
         return 1.0 / (norm * (1.0 + e) * (1.0 + e));
@@ -67,8 +68,8 @@ struct Microfacet {
 
 // ∫ f(θ, φ) sinθ dθ dφ over θ in [theta0, theta1], φ in [phi0, phi1], by the
 // midpoint rule on an n × n grid.
-inline double IntegrateCell(const std::function<double(double, double)>& f, double theta0, double theta1,
-                            double phi0, double phi1, int n) {
+inline double IntegrateCell(const std::function<double(double, double)>& f, double theta0,
+                            double theta1, double phi0, double phi1, int n) {
     const double dTheta = (theta1 - theta0) / n;
     const double dPhi = (phi1 - phi0) / n;
     double sum = 0.0;
@@ -106,9 +107,9 @@ struct FitOutcome {
 // the counts with `density` (per solid angle). The polar bins are uniform in
 // atan(tanθ / scale), so that narrow lobes are resolved as well as wide ones.
 inline FitOutcome FitVisibleNormals(const std::function<Point3(float, float)>& sample,
-                                    const std::function<double(const Direction&)>& density, double scale,
-                                    int sampleCount, std::uint64_t generatorState, int thetaBins = 16,
-                                    int phiBins = 32) {
+                                    const std::function<double(const Direction&)>& density,
+                                    double scale, int sampleCount, std::uint64_t generatorState,
+                                    int thetaBins = 16, int phiBins = 32) {
     FitOutcome outcome;
     std::vector<double> observed(thetaBins * phiBins, 0.0);
     UniformSequence uniform(generatorState);
@@ -121,7 +122,8 @@ inline FitOutcome FitVisibleNormals(const std::function<Point3(float, float)>& s
             ++outcome.invalidSamples;
             continue;
         }
-        const double u = std::atan2(std::hypot(double(m.x), double(m.y)), m.z * scale) / (0.5 * kPi);
+        const double u =
+            std::atan2(std::hypot(double(m.x), double(m.y)), m.z * scale) / (0.5 * kPi);
         double phi = std::atan2(double(m.y), double(m.x));
         if (phi < 0.0) phi += 2.0 * kPi;
         const int ti = std::min(thetaBins - 1, static_cast<int>(u * thetaBins));
@@ -137,9 +139,9 @@ inline FitOutcome FitVisibleNormals(const std::function<Point3(float, float)>& s
         for (int j = 0; j < phiBins; ++j) {
             const double phi0 = 2.0 * kPi * j / phiBins;
             const double phi1 = 2.0 * kPi * (j + 1) / phiBins;
-            const double p =
-                IntegrateCell([&](double theta, double phi) { return density(FromAngles(theta, phi)); },
-                              theta0, theta1, phi0, phi1, 12);
+            const double p = IntegrateCell(
+                [&](double theta, double phi) { return density(FromAngles(theta, phi)); }, theta0,
+                theta1, phi0, phi1, 12);
             outcome.expectedTotal += p;
             expected[i * phiBins + j] = p * sampleCount;
         }

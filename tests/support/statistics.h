@@ -65,7 +65,8 @@ struct ChiSquareOutcome {
 // fewer than minExpected are pooled, smallest first, until the pool expects
 // at least that many.
 inline ChiSquareOutcome ChiSquareTest(const std::vector<double>& observed,
-                                      const std::vector<double>& expected, double minExpected = 5.0) {
+                                      const std::vector<double>& expected,
+                                      double minExpected = 5.0) {
     std::vector<std::size_t> order(expected.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(),

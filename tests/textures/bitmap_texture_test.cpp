@@ -58,8 +58,8 @@ using BitmapTexture = TextureFiles;
 
 TEST_F(BitmapTexture, BilinearLookupHitsTexelCentresAndBlendsBetweenThem) {
     BitmapPtr tex = NewBitmap(Write("quad.exr", 2, 2, kQuad));
-    ExpectColor(ColorAt(*tex, 0.25f, 0.75f), 1, 0, 0);      // top left
-    ExpectColor(ColorAt(*tex, 0.75f, 0.25f), 1, 1, 1);      // bottom right
+    ExpectColor(ColorAt(*tex, 0.25f, 0.75f), 1, 0, 0);       // top left
+    ExpectColor(ColorAt(*tex, 0.75f, 0.25f), 1, 1, 1);       // bottom right
     ExpectColor(ColorAt(*tex, 0.5f, 0.75f), 0.5f, 0.5f, 0);  // between the top two
     ExpectColor(ColorAt(*tex, 0.5f, 0.5f), 0.5f, 0.5f, 0.5f);
     ExpectColor(ColorAt(*tex, 0.375f, 0.625f), 0.625f, 0.25f, 0.25f);
@@ -150,7 +150,8 @@ TEST_F(BitmapTexture, EnvironmentIsLookedUpByWorldDirection) {
     EXPECT_NEAR(EnvironmentAt(*tex, Point3(0.001f, 0.0f, -1.0f)).g, 0.5f / 32.0f, 1e-3f);
     // Degenerate directions still read inside the picture.
     const float inf = std::numeric_limits<float>::infinity();
-    for (const Point3& d : {Point3(0, 0, 0), Point3(std::nanf(""), 0.0f, 1.0f), Point3(inf, -inf, inf)}) {
+    for (const Point3& d :
+         {Point3(0, 0, 0), Point3(std::nanf(""), 0.0f, 1.0f), Point3(inf, -inf, inf)}) {
         const AColor c = EnvironmentAt(*tex, d);
         EXPECT_TRUE(std::isfinite(c.r) && std::isfinite(c.g)) << d.x << " " << d.y << " " << d.z;
     }
@@ -177,7 +178,8 @@ TEST_F(BitmapTexture, EnvironmentFollowsTheCameraToWorldRotation) {
     sc.toWorld[2] = Point3(0, 1, 0);
     ExpectColor(sc.EvalEnvironMap(tex.get(), Point3(0, 0, -1)), 0.5f, 0.5f, 0);  // ahead: centre
     ExpectColor(sc.EvalEnvironMap(tex.get(), Point3(1, 0, 0)), 0.75f, 0.5f, 0);  // right: u grows
-    ExpectColor(sc.EvalEnvironMap(tex.get(), Point3(0.0f, 0.7071068f, -0.7071068f)), 0.5f, 0.75f, 0);
+    ExpectColor(sc.EvalEnvironMap(tex.get(), Point3(0.0f, 0.7071068f, -0.7071068f)), 0.5f, 0.75f,
+                0);
     // The context's own view is what a direct evaluation looks along.
     sc.view = Point3(-1, 0, 0);
     ExpectColor(tex->EvalColor(sc), 0.25f, 0.5f, 0);

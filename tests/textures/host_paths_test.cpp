@@ -14,12 +14,16 @@ class RootVariable {
 public:
     explicit RootVariable(const char* value) {
         if (const char* old = std::getenv("LUMRA_ROOT")) old_ = old;
-        if (value) setenv("LUMRA_ROOT", value, 1);
-        else unsetenv("LUMRA_ROOT");
+        if (value)
+            setenv("LUMRA_ROOT", value, 1);
+        else
+            unsetenv("LUMRA_ROOT");
     }
     ~RootVariable() {
-        if (old_) setenv("LUMRA_ROOT", old_->c_str(), 1);
-        else unsetenv("LUMRA_ROOT");
+        if (old_)
+            setenv("LUMRA_ROOT", old_->c_str(), 1);
+        else
+            unsetenv("LUMRA_ROOT");
     }
 
 private:

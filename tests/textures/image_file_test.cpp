@@ -9,8 +9,8 @@
 namespace {
 
 // A 3 x 2 picture with values across the range PNG keeps, and beyond it.
-const std::vector<float> kPicture = {0.0f, 0.18f, 1.0f,  0.5f, 0.02f, 0.9f,  0.75f, 0.3f, 0.05f,
-                                     0.01f, 0.6f, 0.4f,  1.0f, 1.0f, 1.0f,   0.25f, 0.125f, 0.0625f};
+const std::vector<float> kPicture = {0.0f,  0.18f, 1.0f, 0.5f, 0.02f, 0.9f, 0.75f, 0.3f,   0.05f,
+                                     0.01f, 0.6f,  0.4f, 1.0f, 1.0f,  1.0f, 0.25f, 0.125f, 0.0625f};
 
 void AppendBytes(void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data),

@@ -31,7 +31,9 @@ struct TexmapDeleter {
 using TexmapPtr = std::unique_ptr<Texmap, TexmapDeleter>;
 
 // The colour that encodes tangent-space normal n.
-AColor Encode(const Point3& n) { return AColor(0.5f * n.x + 0.5f, 0.5f * n.y + 0.5f, 0.5f * n.z + 0.5f); }
+AColor Encode(const Point3& n) {
+    return AColor(0.5f * n.x + 0.5f, 0.5f * n.y + 0.5f, 0.5f * n.z + 0.5f);
+}
 
 void ExpectNear(const Point3& a, const Point3& b, float tolerance = 1e-5f) {
     EXPECT_NEAR(a.x, b.x, tolerance);
@@ -76,10 +78,11 @@ TEST(NormalBump, FlatNormalMapLeavesTheNormalAlone) {
 TEST(NormalBump, TiltedNormalTurnsTowardsTheTangentItNames) {
     TestSlotContext sc;
     sc.normal = Point3(0, 1, 0);
-    sc.dPdu = Point3(0, 0, 2);   // +u along camera +Z
-    sc.dPdv = Point3(1, 0, 0);   // +v along camera +X
+    sc.dPdu = Point3(0, 0, 2);  // +u along camera +Z
+    sc.dPdv = Point3(1, 0, 0);  // +v along camera +X
     {
-        TexmapPtr tex(NewNormalBumpTex(new FlatColorMap(Encode(Point3(kHalfRoot2, 0.0f, kHalfRoot2)))));
+        TexmapPtr tex(
+            NewNormalBumpTex(new FlatColorMap(Encode(Point3(kHalfRoot2, 0.0f, kHalfRoot2)))));
         const Point3 p = tex->EvalNormalPerturb(sc);
         ExpectNear(sc.normal + p, Point3(0.0f, kHalfRoot2, kHalfRoot2));
     }

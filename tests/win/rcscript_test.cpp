@@ -374,14 +374,20 @@ TEST(RcDialogs, OldDialogsHoldSixteenBitIdsAndTemplatesAreSorted) {
 
 TEST(RcDialogs, FaultsAtTheirLine) {
     const std::string head = std::string(kStyles);  // 10 lines
-    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"\", 1, \"X\", WS_NOPE, 1, 1, 1, 1\nEND\n"),
-              "/ui/m.rc:13: 'WS_NOPE' is not defined");
+    EXPECT_EQ(
+        Fault(
+            head +
+            "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"\", 1, \"X\", WS_NOPE, 1, 1, 1, 1\nEND\n"),
+        "/ui/m.rc:13: 'WS_NOPE' is not defined");
     EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n SLIDER \"\", 1, 1, 1, 1, 1\nEND\n"),
               "/ui/m.rc:13: expected a control statement, found 'SLIDER'");
-    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"\", 1, thing, 0, 1, 1, 1, 1\nEND\n"),
-              "/ui/m.rc:13: unknown control class 'thing'");
-    EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n1 DIALOG 0, 0, 1, 1\nBEGIN\nEND\n"),
-              "/ui/m.rc:14: duplicate dialog 1 (first defined at /ui/m.rc:11)");
+    EXPECT_EQ(
+        Fault(head +
+              "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"\", 1, thing, 0, 1, 1, 1, 1\nEND\n"),
+        "/ui/m.rc:13: unknown control class 'thing'");
+    EXPECT_EQ(
+        Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n1 DIALOG 0, 0, 1, 1\nBEGIN\nEND\n"),
+        "/ui/m.rc:14: duplicate dialog 1 (first defined at /ui/m.rc:11)");
     EXPECT_EQ(Fault(head + "PANEL DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n"),
               "/ui/m.rc:11: dialog 'PANEL' needs a number from 0 to 65535 as its name");
     EXPECT_EQ(Fault(head + "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n LTEXT \"a\", 1, 0, 0, 1\nEND\n"),
