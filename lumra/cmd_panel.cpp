@@ -1,6 +1,7 @@
 // lumra panel: a new material's panel as the material editor shows it, drawn as a
 // picture, with files dropped on it as from the desktop.
 #include "commands.h"
+#include "material_setup.h"
 #include "panel_painter.h"
 #include "panel_session.h"
 #include "png_write.h"
@@ -20,18 +21,10 @@ int RunPanel(const HostOptions& hostOptions, const PanelOptions& options) {
     if (options.output.empty() && options.drops.empty())
         return Fail("panel needs a picture to write (-o FILE) or files to drop (--drop)");
     std::string error;
-    std::vector<Setting> settings;
-    for (const std::string& text : options.settings) {
-        Setting s;
-        if (!ParseSetting(text, &s, &error)) return Fail(error);
-        settings.push_back(s);
-    }
-    std::vector<Setting> maps;
-    for (const std::string& text : options.maps) {
-        Setting m;
-        if (!ParseSetting(text, &m, &error)) return Fail(error);
-        maps.push_back(m);
-    }
+    std::vector<Setting> settings, maps;
+    if (!ParseSettings(options.settings, &settings, &error) ||
+        !ParseSettings(options.maps, &maps, &error))
+        return Fail(error);
     std::vector<PanelDrop> drops;
     for (const std::string& text : options.drops) {
         PanelDrop d;
@@ -40,21 +33,10 @@ int RunPanel(const HostOptions& hostOptions, const PanelOptions& options) {
     }
 
     PluginHost host;
-    if (!host.Load(hostOptions, &error)) return Fail(error);
-    ClassDesc* cd = host.LumraMaterialClass();
-    if (!cd) return Fail("no loaded plug-in provides the Lumra material");
-    MtlHandle mtl = host.CreateMaterial(cd);
-    if (!mtl) return Fail("the material could not be created");
-    IParamBlock2* block = mtl->GetParamBlock(0);
-    if (!block) return Fail("the material has no parameter block");
-
-    for (const Setting& s : settings) {
-        std::string warning;
-        if (!ApplySetting(block, cd, s, 0, &error, &warning)) return Fail(error);
-        if (!warning.empty()) std::fprintf(stderr, "lumra: warning: %s\n", warning.c_str());
-    }
-    for (const Setting& m : maps)
-        if (!ApplyMapSetting(block, m, 0, &error)) return Fail(error);
+    ClassDesc* cd = nullptr;
+    if (!LoadLumraMaterialClass(host, hostOptions, &cd, &error)) return Fail(error);
+    MtlHandle mtl = NewMaterial(host, cd, settings, maps, &error);
+    if (!mtl) return Fail(error);
 
     PanelSession session;
     if (!session.Open(mtl.get(), &error)) return Fail(error);

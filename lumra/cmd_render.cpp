@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "image_file.h"
 #include "label_font.h"
+#include "material_setup.h"
 #include "panel_session.h"
 #include "scene_materials.h"
 #include "text.h"
@@ -52,25 +53,13 @@ MtlHandle MakeMaterial(const PluginHost& host, ClassDesc* cd, const RenderOption
         *error = "material " + std::to_string(options.material) + " is not a Lumra material";
         return MtlHandle();
     }
-    IParamBlock2* block = mtl->GetParamBlockByID(kLumraParamBlockId);
-    std::vector<Setting> settings;
-    for (const std::string& text : options.settings) {
-        Setting s;
-        if (!ParseSetting(text, &s, error)) return MtlHandle();
-        settings.push_back(s);
-    }
+    std::vector<Setting> settings, maps;
+    if (!ParseSettings(options.settings, &settings, error) ||
+        !ParseSettings(options.maps, &maps, error))
+        return MtlHandle();
     settings.insert(settings.end(), extra.begin(), extra.end());
-    for (const Setting& s : settings) {
-        std::string warning;
-        if (!ApplySetting(block, cd, s, 0, error, &warning)) return MtlHandle();
-        if (!warning.empty() && extra.empty())
-            std::fprintf(stderr, "lumra: warning: %s\n", warning.c_str());
-    }
-    for (const std::string& text : options.maps) {
-        Setting s;
-        if (!ParseSetting(text, &s, error) || !ApplyMapSetting(block, s, 0, error))
-            return MtlHandle();
-    }
+    if (!ApplyMaterialSettings(mtl.get(), cd, settings, maps, extra.empty(), error))
+        return MtlHandle();
     if (!options.drops.empty()) {
         // Files dropped on the material's panel, as the user would before looking at
         // the slot.
@@ -183,13 +172,9 @@ int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
                             : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     PluginHost host;
-    if (!host.Load(hostOptions, &error)) {
+    ClassDesc* cd = nullptr;
+    if (!LoadLumraMaterialClass(host, hostOptions, &cd, &error)) {
         std::fprintf(stderr, "lumra: %s\n", error.c_str());
-        return 1;
-    }
-    ClassDesc* cd = host.LumraMaterialClass();
-    if (!cd) {
-        std::fprintf(stderr, "lumra: no loaded plug-in provides the Lumra material\n");
         return 1;
     }
     auto* statistics =
