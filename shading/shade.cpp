@@ -21,7 +21,6 @@
 #include <cmath>
 
 std::atomic<std::uint32_t> shadeCallCounter{0};
-ShadeStatistics shadeStatistics;
 
 ShadeRandom& ThreadShadeRandom() {
     thread_local ShadeRandom random;
