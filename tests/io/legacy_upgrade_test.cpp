@@ -116,11 +116,11 @@ TEST_F(SceneTest, LayoutsListTheirEntriesInIdOrder) {
         EXPECT_EQ(e.id, DWORD(i + 2));
         EXPECT_EQ(e.pb2_id, -2);
         EXPECT_EQ(e.user, nullptr);
-        const ParamSpec* spec = FindParamSpec(static_cast<ParamID>(e.id));
-        ASSERT_NE(spec, nullptr);
+        const ParamSpec* row = FindParamSpec(static_cast<ParamID>(e.id));
+        ASSERT_NE(row, nullptr);
         // Maps are user entries; colours and floats, and only they, are animatable.
-        EXPECT_EQ(e.type == TYPE_USER, spec->type == TYPE_TEXMAP) << e.id;
-        EXPECT_EQ(e.animatable == TRUE, spec->type == TYPE_FLOAT || spec->type == TYPE_RGBA)
+        EXPECT_EQ(e.type == TYPE_USER, row->type == TYPE_TEXMAP) << e.id;
+        EXPECT_EQ(e.animatable == TRUE, row->type == TYPE_FLOAT || row->type == TYPE_RGBA)
             << e.id;
         if (i < 66) {
             EXPECT_EQ(kLayoutVersion0[i].type, e.type);
