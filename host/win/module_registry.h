@@ -3,6 +3,7 @@
 #pragma once
 
 #include "resdata.h"
+#include "winhost.h"
 
 #include "windefs.h"
 
@@ -18,8 +19,5 @@ HMODULE ProgramHandle();
 bool FindStrings(HINSTANCE instance, const ResourceData** resources);
 
 void SetError(DWORD error);
-
-std::string WideToUtf8(const WCHAR* text);
-std::wstring Utf8ToWide(const std::string& text);
 
 }  // namespace winhost

@@ -41,6 +41,11 @@ struct ModuleInfo {
 };
 WINHOSTAPI bool QueryModule(HMODULE module, ModuleInfo* info);
 
+// Wide text (paths, resource strings) to UTF-8 and back, as the host's file
+// functions convert them; code points that cannot be encoded become U+FFFD.
+WINHOSTAPI std::string WideToUtf8(const WCHAR* text);
+WINHOSTAPI std::wstring Utf8ToWide(const std::string& text);
+
 // The platform loader's own words for the last failure of LoadLibraryW on this thread.
 WINHOSTAPI std::string LastLoaderMessage();
 
