@@ -2,6 +2,8 @@
 // modules as the host application does and works with the materials they provide.
 #include "commands.h"
 
+#include "host_image.h"
+
 #include <CLI/CLI.hpp>
 
 int main(int argc, char** argv) {
@@ -13,6 +15,12 @@ int main(int argc, char** argv) {
     app.add_option("--plugins", host.pluginDir,
                    "Folder of plug-in modules to load (default: the build's plug-in folder, " +
                        DefaultPluginDir() + ")");
+    std::size_t maxImagePixels = kDefaultMaxImagePixels;
+    app.add_option("--max-image-pixels", maxImagePixels,
+                   "Refuse image files (textures, the preview environment) of more pixels than "
+                   "this, before reading them")
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
 
     auto* classes =
         app.add_subcommand("classes",
@@ -109,6 +117,7 @@ int main(int argc, char** argv) {
     loadCmd->add_option("FILE", load.file, "The scene file to read")->required();
 
     CLI11_PARSE(app, argc, argv);
+    SetMaxImagePixels(maxImagePixels);
 
     if (classes->parsed()) return RunClasses(host);
     if (showCmd->parsed()) return RunShow(host, show);

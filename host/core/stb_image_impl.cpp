@@ -5,5 +5,7 @@
 #define STBI_NO_GIF
 #define STBI_NO_PIC
 #define STBI_NO_PNM
+// Radiance files have a bounded reader of the host's own (radiance_file.h).
+#define STBI_NO_HDR
 #define STBI_FAILURE_USERMSG
 #include <stb_image.h>

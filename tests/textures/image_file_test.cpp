@@ -4,7 +4,10 @@
 #include <stb_image_write.h>
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -133,5 +136,113 @@ TEST_F(ImageFiles, ReadingFailuresSayWhy) {
         EXPECT_FALSE(ReadImageFile(path, img, error)) << name;
         EXPECT_FALSE(error.empty()) << name;
         EXPECT_TRUE(img.Empty()) << name;
+    }
+}
+
+namespace {
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xff), static_cast<char>(v >> 8)}; }
+std::string Le32(std::uint32_t v) { return Le16(v & 0xffff) + Le16(v >> 16); }
+
+// The 54-byte header of an uncompressed 24-bit BMP, without its pixels.
+std::string BmpHeader(std::uint32_t width, std::uint32_t height) {
+    return "BM" + Le32(54) + Le32(0) + Le32(54) + Le32(40) + Le32(width) + Le32(height) + Le16(1) +
+           Le16(24) + Le32(0) + Le32(0) + Le32(0) + Le32(0) + Le32(0) + Le32(0);
+}
+
+// The 18-byte header of an uncompressed 24-bit TGA.
+std::string TgaHeader(unsigned width, unsigned height) {
+    return std::string("\0\0\2", 3) + std::string(9, '\0') + Le16(width) + Le16(height) + "\x18" +
+           std::string(1, '\0');
+}
+
+std::string RadianceHeader(int width, int height) {
+    return "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(height) + " +X " +
+           std::to_string(width) + "\n";
+}
+
+}  // namespace
+
+TEST_F(ImageFiles, RadiancePixelsDecodeExactly) {
+    // Flat pixels: mantissas scaled by 2^(exponent - 136); exponent 0 is black.
+    const std::string pixels =
+        std::string("\x80\x40\x01\x81", 4) + std::string("\xff\xff\xff\0", 4);
+    SaveBytes(PathOf("flat.hdr"), RadianceHeader(2, 1) + pixels);
+    HostImage img;
+    std::string error;
+    ASSERT_TRUE(ReadImageFile(PathOf("flat.hdr"), img, error)) << error;
+    const std::vector<float> want = {1.0f, 0.5f, 1.0f / 128.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+    EXPECT_EQ(img.rgba, want);
+    // A file wide enough for run-length scanlines whose first one is stored flat is
+    // flat throughout.
+    std::string wide;
+    for (int i = 0; i < 8; ++i) wide += std::string("\x80\x80\x80\x81", 4);
+    SaveBytes(PathOf("wide.hdr"), RadianceHeader(8, 1) + wide);
+    ASSERT_TRUE(ReadImageFile(PathOf("wide.hdr"), img, error)) << error;
+    EXPECT_EQ(img.rgba, std::vector<float>(32, 1.0f));
+}
+
+TEST_F(ImageFiles, DamagedRadianceFilesAreRefusedNotDecodedForever) {
+    constexpr int kWidth = 40;
+    std::vector<float> rgb;
+    for (int i = 0; i < kWidth * 3 * 3; ++i) rgb.push_back(static_cast<float>(i % 11) / 3.0f);
+    const std::string path = Write("runs.hdr", kWidth, 3, rgb);
+    std::ifstream in(path, std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    HostImage img;
+    std::string error;
+    ASSERT_TRUE(ReadImageFile(path, img, error)) << error;
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+        SaveBytes(PathOf("cut.hdr"), whole.substr(0, length));
+        EXPECT_FALSE(ReadImageFile(PathOf("cut.hdr"), img, error)) << "cut at " << length;
+        EXPECT_FALSE(error.empty());
+    }
+    // A run of length 0 inside a scanline makes no progress: refused, not looped on.
+    const std::size_t start = RadianceHeader(kWidth, 3).size();
+    std::string zero = whole;
+    zero[start + 4] = '\0';
+    SaveBytes(PathOf("zero.hdr"), zero);
+    EXPECT_FALSE(ReadImageFile(PathOf("zero.hdr"), img, error));
+    EXPECT_NE(error.find("scanline 0"), std::string::npos) << error;
+}
+
+TEST_F(ImageFiles, SmallFilesClaimingHugePicturesTakeNoMemory) {
+    const std::vector<std::pair<const char*, std::string>> huge = {
+        {"huge.bmp", BmpHeader(16000, 16000)},
+        {"huge.tga", TgaHeader(65535, 65535)},
+        {"huge.hdr", RadianceHeader(16000, 16000)},
+        {"huge.png", std::string("\x89PNG\r\n\x1a\n", 8) + Le32(0x0d000000) + "IHDR" +
+                         std::string("\0\0\x3e\x80\0\0\x3e\x80\x08\x02\0\0\0", 13) + Le32(0)},
+    };
+    HostImage img;
+    std::string error;
+    for (const auto& [name, bytes] : huge) {
+        SaveBytes(PathOf(name), bytes);
+        EXPECT_FALSE(ReadImageFile(PathOf(name), img, error)) << name;
+        EXPECT_NE(error.find("more than the 67108864"), std::string::npos) << name << ": " << error;
+    }
+    // Within the limit, a header without the pixels it announces is refused too.
+    for (const auto& [name, bytes] : std::vector<std::pair<const char*, std::string>>{
+             {"short.bmp", BmpHeader(4000, 4000)},
+             {"short.tga", TgaHeader(4000, 4000)},
+             {"short.hdr", RadianceHeader(4000, 4000) + "\x02\x02\x0f\xa0"}}) {
+        SaveBytes(PathOf(name), bytes);
+        EXPECT_FALSE(ReadImageFile(PathOf(name), img, error)) << name;
+        EXPECT_NE(error.find("cut short"), std::string::npos) << name << ": " << error;
+    }
+    // The limit is a setting.
+    SetMaxImagePixels(std::size_t(16000) * 16000);
+    EXPECT_FALSE(ReadImageFile(PathOf("huge.bmp"), img, error));
+    EXPECT_NE(error.find("cut short"), std::string::npos) << error;
+    SetMaxImagePixels(kDefaultMaxImagePixels);
+}
+
+TEST_F(ImageFiles, OnlyOrdinaryFilesAreRead) {
+    HostImage img;
+    std::string error;
+    ASSERT_EQ(mkfifo(PathOf("fifo.png").c_str(), 0600), 0);
+    for (const std::string& path : {dir_.string(), std::string("/dev/zero"), PathOf("fifo.png")}) {
+        EXPECT_FALSE(ReadImageFile(path, img, error)) << path;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << path << ": " << error;
     }
 }
