@@ -234,6 +234,11 @@ TEST_F(ImageFiles, SmallFilesClaimingHugePicturesTakeNoMemory) {
     SetMaxImagePixels(std::size_t(16000) * 16000);
     EXPECT_FALSE(ReadImageFile(PathOf("huge.bmp"), img, error));
     EXPECT_NE(error.find("cut short"), std::string::npos) << error;
+    SetMaxImagePixels(5);
+    for (const char* name : {"six.exr", "six.png", "six.hdr"}) {
+        EXPECT_FALSE(ReadImageFile(Write(name, 3, 2, kPicture), img, error)) << name;
+        EXPECT_NE(error.find("3 x 2 pixels is more than the 5"), std::string::npos) << error;
+    }
     SetMaxImagePixels(kDefaultMaxImagePixels);
 }
 
