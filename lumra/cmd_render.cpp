@@ -4,6 +4,8 @@
 #include "image_file.h"
 #include "label_font.h"
 #include "material_setup.h"
+#include "memory_budget.h"
+#include "number_text.h"
 #include "panel_session.h"
 #include "scene_materials.h"
 #include "text.h"
@@ -84,14 +86,16 @@ bool ParseBackground(const std::string& text, SampleSlotBackground* background,
         background->checker = true;
         return true;
     }
-    float c[3];
-    char tail;
-    if (std::sscanf(text.c_str(), "%f,%f,%f%c", &c[0], &c[1], &c[2], &tail) != 3) {
-        *error = "--background: '" + text + "' is neither 'checker' nor a colour R,G,B";
+    Color colour;
+    std::string why;
+    if (!ParseColorText(text, &colour, &why)) {
+        const auto detail = why.find(": ");
+        *error = "--background: '" + text + "' is neither 'checker' nor a colour R,G,B" +
+                 (detail == std::string::npos ? "" : why.substr(detail));
         return false;
     }
     background->checker = false;
-    background->colour = Color(c[0], c[1], c[2]);
+    background->colour = colour;
     return true;
 }
 
@@ -169,7 +173,18 @@ int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
     }
     const int threads = options.threads > 0
                             ? options.threads
-                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+                            : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
+                                         kMaxRenderThreads);
+    // The picture and its encoded copy must fit before any work starts.
+    constexpr std::uint64_t kBytesPerPixel = 28;
+    const std::uint64_t side = static_cast<std::uint64_t>(options.size) * (options.sheet ? 5 : 1);
+    std::string why;
+    if (!MemoryAvailableFor(side * side * kBytesPerPixel, &why)) {
+        std::fprintf(stderr, "lumra: a %llu x %llu picture needs about %s of memory, %s\n",
+                     static_cast<unsigned long long>(side), static_cast<unsigned long long>(side),
+                     FormatBytes(side * side * kBytesPerPixel).c_str(), why.c_str());
+        return 1;
+    }
 
     PluginHost host;
     ClassDesc* cd = nullptr;

@@ -11,6 +11,9 @@ struct ShowOptions {
     std::vector<std::string> settings;  // NAME=VALUE
 };
 
+// More render threads than this would only add overhead on any machine.
+constexpr int kMaxRenderThreads = 256;
+
 struct RenderOptions {
     std::vector<std::string> settings;  // NAME=VALUE
     std::vector<std::string> maps;      // NAME=FILE

@@ -6,7 +6,13 @@
 
 #include <CLI/CLI.hpp>
 
-int main(int argc, char** argv) {
+#include <cstdio>
+#include <exception>
+#include <new>
+
+namespace {
+
+int Run(int argc, char** argv) {
     CLI::App app{
         "lumra: loads the Lumra material plug-in as the host does, and shows what it "
         "makes."};
@@ -59,9 +65,11 @@ int main(int argc, char** argv) {
         ->add_option("--background", render.background,
                      "The slot's background: 'checker' or a colour R,G,B")
         ->capture_default_str();
-    renderCmd->add_option(
-        "--threads", render.threads,
-        "Render threads, each with its own shading context (default: every core)");
+    renderCmd
+        ->add_option("--threads", render.threads,
+                     "Render threads, each with its own shading context, from 1 to " +
+                         std::to_string(kMaxRenderThreads) + " (default: every core)")
+        ->check(CLI::Range(1, kMaxRenderThreads));
     renderCmd
         ->add_option("-o,--output", render.output,
                      "Image file: .png (display gamma 2.2), or .exr or .hdr (linear values)")
@@ -116,7 +124,12 @@ int main(int argc, char** argv) {
         "parameter block was upgraded from an earlier layout.");
     loadCmd->add_option("FILE", load.file, "The scene file to read")->required();
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help asked for is a success; any mistake on the command line is status 1.
+        return app.exit(e) == 0 ? 0 : 1;
+    }
     SetMaxImagePixels(maxImagePixels);
 
     if (classes->parsed()) return RunClasses(host);
@@ -125,5 +138,22 @@ int main(int argc, char** argv) {
     if (panelCmd->parsed()) return RunPanel(host, panel);
     if (saveCmd->parsed()) return RunSave(host, save);
     if (loadCmd->parsed()) return RunLoad(host, load);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever a command did not handle ends the program with its reason, never
+    // with an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "lumra: not enough memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lumra: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "lumra: an unknown error ended the command\n");
+    }
     return 1;
 }

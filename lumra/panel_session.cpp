@@ -1,5 +1,6 @@
 #include "panel_session.h"
 
+#include "number_text.h"
 #include "text.h"
 
 #include "iparamb2.h"
@@ -7,18 +8,14 @@
 #include "strclass.h"
 #include "winui.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 
 namespace {
 
 bool ParseCoordinate(const std::string& text, LONG* value) {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || v < INT_MIN / 2 || v > INT_MAX / 2) return false;
+    int v = 0;
+    std::string why;
+    if (!ParseIntText(text, &v, &why) || v < INT_MIN / 2 || v > INT_MAX / 2) return false;
     *value = static_cast<LONG>(v);
     return true;
 }

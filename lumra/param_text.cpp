@@ -1,5 +1,6 @@
 #include "param_text.h"
 
+#include "number_text.h"
 #include "text.h"
 
 #include "normal_bump.h"
@@ -21,26 +22,6 @@ std::string Trim(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string::npos) return "";
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-bool ParseFloat(const std::string& text, float* out) {
-    const std::string s = Trim(text);
-    if (s.empty()) return false;
-    char* end = nullptr;
-    const float v = std::strtof(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(v)) return false;
-    *out = v;
-    return true;
-}
-
-bool ParseInt(const std::string& text, int* out) {
-    const std::string s = Trim(text);
-    if (s.empty()) return false;
-    char* end = nullptr;
-    const long v = std::strtol(s.c_str(), &end, 10);
-    if (end != s.c_str() + s.size() || v < -2147483647L - 1 || v > 2147483647L) return false;
-    *out = static_cast<int>(v);
-    return true;
 }
 
 std::string ItemText(ClassDesc* cd, StringResID id) {
@@ -93,15 +74,17 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
     const ParamDef& def = desc->GetParamDefByIndex(index);
     const std::string name = ToUtf8(def.int_name);
     const std::string& text = setting.value;
-    auto malformed = [&](const std::string& expected) {
-        *error = name + ": '" + text + "' is not " + expected;
+    auto refused = [&](const std::string& why) {
+        *error = name + ": '" + text + "' " + why;
         return false;
     };
+    auto malformed = [&](const std::string& expected) { return refused("is not " + expected); };
+    std::string why;
     BOOL ok = FALSE;
     switch (def.type) {
         case TYPE_FLOAT: {
             float v = 0.0f;
-            if (!ParseFloat(text, &v)) return malformed("a number");
+            if (!ParseFloatText(text, &v, &why)) return refused(why);
             ok = block->SetValue(def.ID, t, v);
             const float kept = block->GetFloat(def.ID, t);
             if (ok && kept != v) {
@@ -111,16 +94,9 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
             break;
         }
         case TYPE_RGBA: {
-            float c[3];
-            std::size_t start = 0;
-            for (int k = 0; k < 3; ++k) {
-                const auto comma = text.find(',', start);
-                if ((k < 2) != (comma != std::string::npos)) return malformed("a colour r,g,b");
-                if (!ParseFloat(text.substr(start, comma - start), &c[k]))
-                    return malformed("a colour r,g,b");
-                start = comma + 1;
-            }
-            ok = block->SetValue(def.ID, t, Color(c[0], c[1], c[2]));
+            Color c;
+            if (!ParseColorText(text, &c, &why)) return refused(why);
+            ok = block->SetValue(def.ID, t, c);
             break;
         }
         case TYPE_BOOL: {
@@ -141,14 +117,14 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
                     }
                 }
                 if (!found) {
-                    if (!ParseInt(text, &v) || v < 0 ||
+                    if (!ParseIntText(text, &v, &why) || v < 0 ||
                         v >= static_cast<int>(def.combo_items.size()))
                         return malformed("one of " + ChoiceList(cd, def) +
                                          " or an index from 0 to " +
                                          std::to_string(def.combo_items.size() - 1));
                 }
-            } else if (!ParseInt(text, &v)) {
-                return malformed("a whole number");
+            } else if (!ParseIntText(text, &v, &why)) {
+                return refused(why);
             } else if (def.ctrl_type == TYPE_RADIO &&
                        (v < 0 || v >= static_cast<int>(def.ctrl_IDs.size()))) {
                 return malformed("0 or 1");

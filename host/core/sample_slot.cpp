@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -204,17 +205,25 @@ std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads, Tim
             ++rowsDone;
         }
     };
-    if (threads < 1) threads = 1;
+    // A thread the system cannot start leaves its rows to the others: the slot is
+    // rendered by the threads there are.
     std::vector<std::thread> workers;
-    for (int i = 1; i < threads; ++i) workers.emplace_back(work);
-    if (progress) {
-        // The calling thread reports while the others work, then helps finish.
-        std::thread last(work);
+    auto start = [&] {
+        try {
+            workers.emplace_back(work);
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
+    };
+    for (int i = 1; i < threads && start(); ++i) {
+    }
+    if (progress && start()) {
+        // The calling thread reports while the others work.
         while (rowsDone.load() < height) {
             progress(rowsDone.load());
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        last.join();
         progress(height);
     } else {
         work();

@@ -23,11 +23,12 @@ std::string ReadFile(const std::filesystem::path& p) {
     return s.str();
 }
 
-Result RunLumra(const std::string& args) {
+// Runs lumra with the arguments, after `shell` (e.g. a ulimit) in the same shell.
+Result RunLumra(const std::string& args, const std::string& shell = "") {
     const auto errFile =
         std::filesystem::temp_directory_path() / ("lumra_cli_err_" + std::to_string(::getpid()));
     const std::string command =
-        std::string("'") + LUMRA_EXE + "' " + args + " 2>'" + errFile.string() + "'";
+        shell + std::string("'") + LUMRA_EXE + "' " + args + " 2>'" + errFile.string() + "'";
     Result r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -121,7 +122,15 @@ TEST(LumraCli, BadSettingsFailClearly) {
     const Case cases[] = {
         {"show --set mtl_nothing=1", "unknown parameter 'mtl_nothing'"},
         {"show --set mtl_diffuse_mult=lots", "mtl_diffuse_mult: 'lots' is not a number"},
-        {"show --set mtl_diffuse_mult=nan", "is not a number"},
+        {"show --set mtl_diffuse_mult=nan", "mtl_diffuse_mult: 'nan' is not finite"},
+        {"show --set mtl_refl_gloss=-inf", "is not finite"},
+        {"show --set mtl_refl_gloss=1e39", "'1e39' is out of the range of a 32-bit float"},
+        {"show --set mtl_diffuse_color=0,nan,0", "'nan' is not finite"},
+        {"show --set mtl_reflect_brdf=4294967296", "or an index from 0 to 4"},
+        {"render --background nan,0,0", "'nan' is not finite"},
+        {"render --background 1,1e39,0", "'1e39' is out of the range of a 32-bit float"},
+        {"render --threads 100000", "not in range 1 to 256"},
+        {"render --threads -1", "not in range 1 to 256"},
         {"show --set mtl_diffuse_color=1,2", "is not a colour r,g,b"},
         {"show --set mtl_diffuse_color=1,2,3,4", "is not a colour r,g,b"},
         {"show --set mtl_affect_shadow=maybe", "is not a switch"},
@@ -135,9 +144,11 @@ TEST(LumraCli, BadSettingsFailClearly) {
     };
     for (const Case& c : cases) {
         const Result r = RunLumra(c.args);
-        EXPECT_NE(r.exitCode, 0) << c.args;
+        EXPECT_EQ(r.exitCode, 1) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
     }
+    // Values too small for a float are rounded, not refused.
+    EXPECT_EQ(RunLumra("show --set mtl_refl_gloss=1e-40").exitCode, 0);
 }
 
 TEST(LumraCli, EveryCommandHasHelp) {
@@ -187,9 +198,11 @@ TEST(LumraCli, RenderRefusesBadOptionsClearly) {
     };
     for (const Case& c : cases) {
         const Result r = RunLumra(c.args);
-        EXPECT_NE(r.exitCode, 0) << c.args;
+        EXPECT_EQ(r.exitCode, 1) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
     }
+    // Values too small for a float are rounded, not refused.
+    EXPECT_EQ(RunLumra("show --set mtl_refl_gloss=1e-40").exitCode, 0);
 }
 
 namespace {
@@ -286,3 +299,19 @@ TEST(LumraCli, RenderTakesAMaterialFromASceneFile) {
     EXPECT_NE(bad.err.find("/no/such.scene"), std::string::npos) << bad.err;
     std::filesystem::remove_all(dir);
 }
+
+// Address-space limits cannot be combined with the address sanitizer's shadow memory.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(LumraCli, RendersWithinTheMemoryItHas) {
+    const std::string out =
+        " -o " + (std::filesystem::temp_directory_path() / "lumra_mem.png").string();
+    // A picture that cannot fit is refused before any work, with its size named.
+    const Result big = RunLumra("render --sheet --size 2048" + out, "ulimit -v 2000000; ");
+    EXPECT_EQ(big.exitCode, 1);
+    EXPECT_NE(big.err.find("a 10240 x 10240 picture needs about 2.9 GB"), std::string::npos)
+        << big.err;
+    // Threads the system cannot start leave their rows to those that did.
+    const Result threads = RunLumra("render --threads 256 --size 32" + out, "ulimit -v 1200000; ");
+    EXPECT_EQ(threads.exitCode, 0) << threads.err;
+}
+#endif
