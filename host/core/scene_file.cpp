@@ -1,12 +1,13 @@
 #include "scene_file.h"
 
 #include "dll_dir.h"
+#include "regular_file.h"
 #include "scene_stream.h"
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <system_error>
+#include <exception>
+#include <new>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -147,31 +148,20 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
 
 bool SaveSceneFile(const std::filesystem::path& path, const std::vector<ReferenceTarget*>& roots,
                    std::string* error, std::size_t capacity) {
-    std::vector<unsigned char> bytes;
-    if (!WriteScene(roots, &bytes, error, capacity)) return false;
-
-    std::filesystem::path temp = path;
-    temp += ".saving";
-    auto fail = [&](const std::string& why) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
+    try {
+        std::vector<unsigned char> bytes;
+        if (!WriteScene(roots, &bytes, error, capacity)) return false;
+        std::string why;
+        if (ReplaceRegularFile(path.string(), bytes.data(), bytes.size(), why)) return true;
         if (error) *error = why;
         return false;
-    };
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return fail("cannot create '" + temp.string() + "'");
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) return fail("cannot write '" + temp.string() + "'");
-        out.close();
-        if (!out) return fail("cannot write '" + temp.string() + "'");
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "not enough memory to save '" + path.string() + "'";
+        return false;
+    } catch (const std::exception& e) {
+        if (error) *error = "cannot save '" + path.string() + "': " + e.what();
+        return false;
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) return fail("cannot replace '" + path.string() + "': " + ec.message());
-    return true;
 }
 
 // --- Loading ----------------------------------------------------------------------
@@ -440,16 +430,19 @@ bool ReadScene(const unsigned char* data, std::size_t size, const ClassLookup& c
 
 bool LoadSceneFile(const std::filesystem::path& path, const ClassLookup& classes,
                    LoadedScene* scene, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = "cannot open '" + path.string() + "'";
+    try {
+        std::vector<unsigned char> bytes;
+        std::string why;
+        if (!ReadRegularFile(path.string(), kMaxSceneFileBytes, bytes, why)) {
+            if (error) *error = "cannot open '" + path.string() + "': " + why;
+            return false;
+        }
+        return ReadScene(bytes.data(), bytes.size(), classes, scene, error);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "not enough memory to load '" + path.string() + "'";
+        return false;
+    } catch (const std::exception& e) {
+        if (error) *error = "cannot load '" + path.string() + "': " + e.what();
         return false;
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        if (error) *error = "cannot read '" + path.string() + "'";
-        return false;
-    }
-    return ReadScene(bytes.data(), bytes.size(), classes, scene, error);
 }

@@ -23,6 +23,10 @@ class DllDir;
 
 constexpr std::uint32_t kSceneFormatVersion = 1;
 
+// The largest scene file that loading reads: a larger one is refused before it is
+// read (a scene of 10,000 materials with maps takes about 20 MB).
+constexpr std::uint64_t kMaxSceneFileBytes = std::uint64_t(4) << 30;
+
 // The host's own classes that scene files can hold (parameter blocks of both
 // editions, the bitmap texture and its coordinates), found as plug-in classes are.
 class CoreExport ClassDirectory {
@@ -45,9 +49,10 @@ CoreExport bool WriteScene(const std::vector<ReferenceTarget*>& roots,
                            std::vector<unsigned char>* bytes, std::string* error,
                            std::size_t capacity = SIZE_MAX);
 
-// Writes a scene file: into a temporary file beside the target, renamed over it only
-// once everything is written, so that a failed save leaves the previous file as it
-// was.
+// Writes a scene file as ReplaceRegularFile (regular_file.h) replaces a file: the
+// whole scene or nothing, through links, keeping the previous file's permissions; a
+// failed save leaves the previous file as it was. The reason of a failure names the
+// file and says what the system said.
 CoreExport bool SaveSceneFile(const std::filesystem::path& path,
                               const std::vector<ReferenceTarget*>& roots, std::string* error,
                               std::size_t capacity = SIZE_MAX);
@@ -67,5 +72,7 @@ struct LoadedScene {
 // deleted. On failure nothing that was created survives and error says why.
 CoreExport bool ReadScene(const unsigned char* data, std::size_t size, const ClassLookup& classes,
                           LoadedScene* scene, std::string* error);
+// Loads a scene file: a regular file of at most kMaxSceneFileBytes (anything else is
+// refused, see ReadRegularFile), then as ReadScene. Never throws.
 CoreExport bool LoadSceneFile(const std::filesystem::path& path, const ClassLookup& classes,
                               LoadedScene* scene, std::string* error);
