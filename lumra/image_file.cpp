@@ -1,8 +1,11 @@
 #include "lumra/image_file.h"
 
+#include "regular_file.h"
+
 #include <OpenEXR/ImfChannelList.h>
 #include <OpenEXR/ImfFrameBuffer.h>
 #include <OpenEXR/ImfHeader.h>
+#include <OpenEXR/ImfIO.h>
 #include <OpenEXR/ImfOutputFile.h>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -11,9 +14,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 
@@ -31,20 +33,28 @@ std::string LowerExtension(const std::string& path) {
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = "cannot write \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        error = "cannot write \"" + path + "\": " + std::strerror(written ? errno : writeErrno);
-        return false;
-    }
-    return true;
+    return ReplaceRegularFile(path, bytes.data(), bytes.size(), error);
 }
+
+// An EXR file assembled in memory: the library's last writes (the table of line
+// offsets, in its destructor) cannot fail unseen, and the file is replaced whole.
+class MemoryExrStream : public Imf::OStream {
+public:
+    explicit MemoryExrStream(const std::string& name) : Imf::OStream(name.c_str()) {}
+    void write(const char c[], int n) override {
+        const std::size_t count = static_cast<std::size_t>(n);
+        if (position_ + count > bytes_.size()) bytes_.resize(position_ + count);
+        std::memcpy(bytes_.data() + position_, c, count);
+        position_ += count;
+    }
+    std::uint64_t tellp() override { return position_; }
+    void seekp(std::uint64_t pos) override { position_ = static_cast<std::size_t>(pos); }
+    const std::string& Bytes() const { return bytes_; }
+
+private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+};
 
 unsigned char DisplayByte(float linear) {
     if (!(linear > 0.0f)) return 0;  // also NaN
@@ -85,12 +95,15 @@ bool WriteExr(const std::string& path, int width, int height, const float* rgb,
                                               reinterpret_cast<char*>(const_cast<float*>(rgb + c)),
                                               xStride, yStride));
         }
-        Imf::OutputFile file(path.c_str(), header);
-        file.setFrameBuffer(frame);
-        file.writePixels(height);
-        return true;
+        MemoryExrStream stream(path);
+        {
+            Imf::OutputFile file(stream, header);
+            file.setFrameBuffer(frame);
+            file.writePixels(height);
+        }
+        return WriteBytes(path, stream.Bytes(), error);
     } catch (const std::exception& e) {
-        error = "cannot write \"" + path + "\": " + e.what();
+        error = "cannot encode \"" + path + "\" as EXR: " + e.what();
         return false;
     }
 }

@@ -1,9 +1,10 @@
 #include "png_write.h"
 
+#include "regular_file.h"
+
 #include <png.h>
 
-#include <cstdio>
-#include <memory>
+#include <vector>
 
 bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgb,
               std::string* error) {
@@ -12,10 +13,18 @@ bool WritePng(const std::string& path, int width, int height, const std::uint8_t
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb, width * 3, nullptr)) {
-        *error = "cannot write " + path + ": " + image.message;
+    // Encoded in memory first, so that the file is replaced whole or not at all.
+    png_alloc_size_t size = 0;
+    std::vector<unsigned char> bytes;
+    if (png_image_write_get_memory_size(image, size, 0, rgb, width * 3, nullptr)) {
+        bytes.resize(size);
+        if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb, width * 3, nullptr))
+            size = 0;
+    }
+    if (size == 0) {
+        *error = "cannot encode " + path + " as PNG: " + image.message;
         png_image_free(&image);
         return false;
     }
-    return true;
+    return ReplaceRegularFile(path, bytes.data(), size, *error);
 }

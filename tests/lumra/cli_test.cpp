@@ -23,12 +23,12 @@ std::string ReadFile(const std::filesystem::path& p) {
     return s.str();
 }
 
-// Runs lumra with the arguments, after `shell` (e.g. a ulimit) in the same shell.
+// `shell` runs before the program, in the shell that starts it.
 Result RunLumra(const std::string& args, const std::string& shell = "") {
     const auto errFile =
         std::filesystem::temp_directory_path() / ("lumra_cli_err_" + std::to_string(::getpid()));
     const std::string command =
-        shell + std::string("'") + LUMRA_EXE + "' " + args + " 2>'" + errFile.string() + "'";
+        shell + " '" + LUMRA_EXE + "' " + args + " 2>'" + errFile.string() + "'";
     Result r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -203,6 +203,34 @@ TEST(LumraCli, RenderRefusesBadOptionsClearly) {
     }
     // Values too small for a float are rounded, not refused.
     EXPECT_EQ(RunLumra("show --set mtl_refl_gloss=1e-40").exitCode, 0);
+}
+
+// A picture that cannot be written whole (here: larger than the process may write,
+// as on a full disk) fails the command with the system's reason and leaves the
+// previous picture; a device is never written.
+TEST(LumraCli, FailedPictureWritesSayWhyAndKeepThePreviousPicture) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("lumra_picture_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string limited = "trap '' XFSZ; ulimit -f 2;";
+    for (const char* name : {"slot.png", "slot.exr", "slot.hdr", "panel.png"}) {
+        const std::string file = (dir / name).string();
+        const std::string command = name[0] == 'p' ? "panel -o '" : "render --size 64 -o '";
+        ASSERT_EQ(RunLumra(command + file + "'").exitCode, 0) << name;
+        const std::string previous = ReadFile(file);
+        const Result r = RunLumra(command + file + "'", limited);
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(file), previous) << name;
+    }
+    std::filesystem::create_symlink("/dev/full", dir / "full.exr");
+    const Result full = RunLumra("render --size 16 -o '" + (dir / "full.exr").string() + "'");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_NE(full.err.find("not a regular file"), std::string::npos) << full.err;
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;
+    EXPECT_EQ(entries, 5u);  // no temporary file left behind
+    std::filesystem::remove_all(dir);
 }
 
 namespace {
