@@ -151,6 +151,14 @@ bool SaveSceneFile(const std::filesystem::path& path, const std::vector<Referenc
     try {
         std::vector<unsigned char> bytes;
         if (!WriteScene(roots, &bytes, error, capacity)) return false;
+        // A file that loading would refuse must not replace one it reads.
+        if (bytes.size() > kMaxSceneFileBytes) {
+            if (error)
+                *error = "cannot write '" + path.string() + "': the scene takes " +
+                         std::to_string(bytes.size()) + " bytes, more than the " +
+                         std::to_string(kMaxSceneFileBytes) + " a scene file may hold";
+            return false;
+        }
         std::string why;
         if (ReplaceRegularFile(path.string(), bytes.data(), bytes.size(), why)) return true;
         if (error) *error = why;
