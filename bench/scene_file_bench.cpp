@@ -1,4 +1,7 @@
-// Saving and loading a large scene: 10,000 materials, each with its own bitmap map.
+// Saving and loading a large scene: 10,000 materials, each with its own bitmap map;
+// and loading 10,000 and 80,000 materials that share one bitmap map, whose times
+// should differ by the ratio of the scene sizes (the texture's list of dependents
+// must not grow the cost of each material with their number).
 //   build/release/bench/scene_file_bench
 #include "material/lumra_mtl.h"
 #include "plugin/class_desc.h"
@@ -79,8 +82,55 @@ void BM_LoadScene(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+// N materials with the one texture in their diffuse slot.
+std::vector<ReferenceTarget*> MakeSharedScene(int n) {
+    std::vector<ReferenceTarget*> mtls;
+    BitmapTex* map = NewDefaultBitmapTex();
+    map->SetMapName(L"textures/shared.png");
+    for (int i = 0; i < n; ++i) {
+        auto* mtl = static_cast<LumraMtl*>(static_cast<Mtl*>(lumraMaterialClassDesc.Create(FALSE)));
+        mtl->SetSubTexmap(kDiffuseMap, map);
+        mtls.push_back(mtl);
+    }
+    return mtls;
+}
+
+void BM_LoadSharedTexture(benchmark::State& state) {
+    winhost::AttachLinkedModules();
+    const int n = static_cast<int>(state.range(0));
+    const auto path = ScenePath();
+    std::string error;
+    {
+        std::vector<ReferenceTarget*> scene = MakeSharedScene(n);
+        if (!SaveSceneFile(path, scene, &error)) state.SkipWithError(error.c_str());
+        for (ReferenceTarget* m : scene) m->DeleteMe();
+    }
+    for (auto _ : state) {
+        LoadedScene loaded;
+        if (!LoadSceneFile(path, FindTestClass, &loaded, &error))
+            state.SkipWithError(error.c_str());
+        state.PauseTiming();
+        if (loaded.roots.size() != static_cast<std::size_t>(n))
+            state.SkipWithError("materials missing");
+        for (ReferenceTarget* m : loaded.roots) m->DeleteMe();
+        state.ResumeTiming();
+    }
+    state.counters["materials"] = n;
+    state.counters["time_per_material"] = benchmark::Counter(
+        static_cast<double>(n) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+    std::filesystem::remove(path);
+}
+
 BENCHMARK(BM_SaveScene)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LoadScene)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadSharedTexture)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10000)
+    ->Arg(80000)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -7,6 +7,101 @@
 #include <unordered_map>
 #include <unordered_set>
 
+// --- DependentList -----------------------------------------------------------
+
+struct DependentList::Index {
+    std::unordered_map<ReferenceMaker*, std::size_t> at;
+};
+
+namespace {
+// Up to this many entries a list is searched; a longer one keeps an index.
+constexpr std::size_t kSearchedEntries = 8;
+}  // namespace
+
+DependentList::DependentList() = default;
+DependentList::~DependentList() = default;
+
+std::size_t DependentList::Find(ReferenceMaker* maker) const {
+    if (!maker) return kNotFound;
+    if (index_) {
+        auto it = index_->at.find(maker);
+        return it == index_->at.end() ? kNotFound : it->second;
+    }
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].maker == maker) return i;
+    }
+    return kNotFound;
+}
+
+void DependentList::Add(ReferenceMaker* maker) {
+    if (!maker) return;
+    const std::size_t i = Find(maker);
+    if (i != kNotFound) {
+        ++entries_[i].refs;
+        return;
+    }
+    entries_.push_back({maker, 1});
+    ++live_;
+    if (index_)
+        index_->at.emplace(maker, entries_.size() - 1);
+    else if (entries_.size() > kSearchedEntries)
+        Compact();
+}
+
+bool DependentList::Remove(ReferenceMaker* maker) {
+    const std::size_t i = Find(maker);
+    if (i == kNotFound || --entries_[i].refs > 0) return false;
+    Drop(i);
+    return true;
+}
+
+void DependentList::Erase(ReferenceMaker* maker) {
+    const std::size_t i = Find(maker);
+    if (i != kNotFound) Drop(i);
+}
+
+bool DependentList::Contains(ReferenceMaker* maker) const { return Find(maker) != kNotFound; }
+
+std::vector<ReferenceMaker*> DependentList::Makers() const {
+    std::vector<ReferenceMaker*> makers;
+    makers.reserve(static_cast<std::size_t>(live_));
+    for (const Entry& e : entries_) {
+        if (e.maker) makers.push_back(e.maker);
+    }
+    return makers;
+}
+
+// The list never ends in a gap, so the last maker is the last entry.
+ReferenceMaker* DependentList::Last() const {
+    return entries_.empty() ? nullptr : entries_.back().maker;
+}
+
+// A gap at the end goes at once (no other entry moves); one inside waits until the
+// gaps outnumber the makers, so that each removal costs constant time on average.
+void DependentList::Drop(std::size_t i) {
+    if (index_) index_->at.erase(entries_[i].maker);
+    entries_[i].maker = nullptr;
+    --live_;
+    while (!entries_.empty() && !entries_.back().maker) entries_.pop_back();
+    if (entries_.size() - static_cast<std::size_t>(live_) > static_cast<std::size_t>(live_))
+        Compact();
+}
+
+// Closes the gaps, keeping the order, and indexes a long list anew.
+void DependentList::Compact() {
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [](const Entry& e) { return e.maker == nullptr; }),
+                   entries_.end());
+    if (entries_.size() <= kSearchedEntries) {
+        index_.reset();
+        return;
+    }
+    if (!index_) index_ = std::make_unique<Index>();
+    index_->at.clear();
+    index_->at.reserve(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) index_->at.emplace(entries_[i].maker, i);
+}
+
 // --- ReferenceMaker ---------------------------------------------------------
 
 ReferenceMaker::ReferenceMaker() = default;
@@ -20,10 +115,9 @@ ReferenceMaker::~ReferenceMaker() {
     // Only targets left without dependents now are deleted, each once: deleting one
     // of them can delete what it references, but never another of them.
     std::vector<ReferenceTarget*> orphans;
+    std::unordered_set<ReferenceTarget*> seen;
     for (ReferenceTarget* t : targets) {
-        if (t->NumDependents() == 0 && !t->deleting_ &&
-            std::find(orphans.begin(), orphans.end(), t) == orphans.end())
-            orphans.push_back(t);
+        if (t->NumDependents() == 0 && !t->deleting_ && seen.insert(t).second) orphans.push_back(t);
     }
     for (ReferenceTarget* t : orphans) t->MaybeAutoDelete();
 }
@@ -72,6 +166,9 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
             (newtarg == this || newtarg->HasDependencyOn(static_cast<ReferenceTarget*>(this)))) {
             return REF_FAIL;
         }
+        // Two owners of a parameter block would each take it for theirs alone.
+        if (CountsAsOwner() && newtarg->HasSingleOwner() && newtarg->OwnerOtherThan(this))
+            return REF_FAIL;
         Attach(newtarg);
     }
     SetReference(which, newtarg);
@@ -120,45 +217,34 @@ ReferenceTarget::~ReferenceTarget() {
     ClearDependentsReferences();
 }
 
+// Each maker's own references are searched, so that the cost grows with the
+// references its makers hold, not with the square of their number.
 void ReferenceTarget::ClearDependentsReferences() {
-    while (!dependents_.empty()) {
-        ReferenceMaker* m = dependents_.back();
+    while (ReferenceMaker* m = dependents_.Last()) {
         for (int i = 0; i < m->NumRefs(); ++i) {
             if (m->GetReference(i) == this) m->SetReference(i, nullptr);
         }
         // Whatever SetReference did, the maker no longer holds this target.
         m->targets_.erase(std::remove(m->targets_.begin(), m->targets_.end(), this),
                           m->targets_.end());
-        auto it = std::find(dependents_.begin(), dependents_.end(), m);
-        if (it != dependents_.end()) {
-            refCounts_.erase(refCounts_.begin() + (it - dependents_.begin()));
-            dependents_.erase(it);
-        }
+        dependents_.Erase(m);
+        DependentDropped(m);
     }
 }
 
-void ReferenceTarget::AddDependent(ReferenceMaker* maker) {
-    auto it = std::find(dependents_.begin(), dependents_.end(), maker);
-    if (it != dependents_.end()) {
-        ++refCounts_[it - dependents_.begin()];
-        return;
-    }
-    dependents_.push_back(maker);
-    refCounts_.push_back(1);
-}
+void ReferenceTarget::AddDependent(ReferenceMaker* maker) { dependents_.Add(maker); }
 
 void ReferenceTarget::RemoveDependent(ReferenceMaker* maker) {
-    auto it = std::find(dependents_.begin(), dependents_.end(), maker);
-    if (it == dependents_.end()) return;
-    const auto index = it - dependents_.begin();
-    if (--refCounts_[index] == 0) {
-        dependents_.erase(it);
-        refCounts_.erase(refCounts_.begin() + index);
-    }
+    if (dependents_.Remove(maker)) DependentDropped(maker);
 }
 
-bool ReferenceTarget::IsDependent(ReferenceMaker* maker) const {
-    return std::find(dependents_.begin(), dependents_.end(), maker) != dependents_.end();
+void ReferenceTarget::DependentDropped(ReferenceMaker*) {}
+
+ReferenceMaker* ReferenceTarget::OwnerOtherThan(ReferenceMaker* maker) {
+    for (ReferenceMaker* m : dependents_.Makers()) {
+        if (m != maker && m->CountsAsOwner()) return m;
+    }
+    return nullptr;
 }
 
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID,
@@ -166,7 +252,7 @@ RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID pa
                                             RefTargetHandle hTarg, NotifyDependentsOption option) {
     ReferenceTarget* source = hTarg ? hTarg : this;
     // A dependent may drop its reference while it handles the message.
-    const std::vector<ReferenceMaker*> dependents = dependents_;
+    const std::vector<ReferenceMaker*> dependents = dependents_.Makers();
     for (ReferenceMaker* m : dependents) {
         if (!IsDependent(m)) continue;
         if (sclass != NOTIFY_ALL && m->SuperClassID() != sclass) continue;
@@ -194,7 +280,7 @@ RefResult ReferenceTarget::DeleteMe() {
 }
 
 void ReferenceTarget::MaybeAutoDelete() {
-    if (deleting_ || !dependents_.empty()) return;
+    if (deleting_ || dependents_.Count() != 0) return;
     deleting_ = true;
     DeleteAllRefsFromMe();
     DeleteThis();

@@ -179,6 +179,7 @@ bool SaveSceneFile(const std::filesystem::path& path, const std::vector<Referenc
 class SceneHolder : public ReferenceMaker {
 public:
     SClass_ID SuperClassID() override { return 0; }
+    bool CountsAsOwner() override { return false; }
     int NumRefs() override { return static_cast<int>(slots.size()); }
     RefTargetHandle GetReference(int i) override {
         return (i >= 0 && i < NumRefs()) ? slots[i] : nullptr;
@@ -219,7 +220,10 @@ private:
     bool ReadHeader();
     bool ReadRoots();
     bool ReadObject(std::size_t n);
+    bool CheckReferenceIndices();
+    bool CheckForLoops();
     bool RestoreReferences();
+    std::string Which(std::size_t n);
     void Hold(ReferenceTarget* obj, bool root);
     // Lets go of every object: those kept survive, the rest only while something
     // references them.
@@ -348,26 +352,87 @@ bool SceneLoader::ReadObject(std::size_t n) {
     return true;
 }
 
+std::string SceneLoader::Which(std::size_t n) {
+    return "object " + std::to_string(n) + " (" + Describe(objects_[n].obj) + ")";
+}
+
+bool SceneLoader::CheckReferenceIndices() {
+    for (std::size_t n = 0; n < objects_.size(); ++n) {
+        const std::vector<std::int32_t>& refs = objects_[n].refs;
+        ReferenceTarget* maker = objects_[n].obj;
+        if (refs.size() > static_cast<std::size_t>(maker->NumRefs()))
+            return Fail(Which(n) + " has " + std::to_string(refs.size()) +
+                        " references stored but takes " + std::to_string(maker->NumRefs()));
+        for (std::size_t i = 0; i < refs.size(); ++i) {
+            if (refs[i] >= 0 && static_cast<std::size_t>(refs[i]) >= objects_.size())
+                return Fail(Which(n) + ": reference " + std::to_string(i) + " names object " +
+                            std::to_string(refs[i]) + " of " + std::to_string(objects_.size()));
+        }
+    }
+    return true;
+}
+
+// A loop of references would make every notification endless. The file's own
+// references are searched once, depth first, before any is restored, so that the
+// cost grows with the size of the scene.
+bool SceneLoader::CheckForLoops() {
+    enum : unsigned char { kUnseen, kOnPath, kDone };
+    std::vector<unsigned char> state(objects_.size(), kUnseen);
+    struct Step {
+        std::size_t object;
+        std::size_t next;  // the reference to follow next
+    };
+    std::vector<Step> path;
+    for (std::size_t start = 0; start < objects_.size(); ++start) {
+        if (state[start] != kUnseen) continue;
+        state[start] = kOnPath;
+        path.push_back({start, 0});
+        while (!path.empty()) {
+            Step& step = path.back();
+            const std::vector<std::int32_t>& refs = objects_[step.object].refs;
+            if (step.next == refs.size()) {
+                state[step.object] = kDone;
+                path.pop_back();
+                continue;
+            }
+            const std::size_t i = step.next++;
+            if (refs[i] < 0) continue;
+            const auto target = static_cast<std::size_t>(refs[i]);
+            if (state[target] == kOnPath)
+                return Fail(Which(step.object) + ": reference " + std::to_string(i) +
+                            " closes a loop");
+            if (state[target] == kUnseen) {
+                state[target] = kOnPath;
+                path.push_back({target, 0});
+            }
+        }
+    }
+    return true;
+}
+
 bool SceneLoader::RestoreReferences() {
+    if (!CheckReferenceIndices() || !CheckForLoops()) return false;
+    // The maker that each object of one owner (a parameter block, say) belongs to.
+    std::vector<std::int32_t> ownerOf(objects_.size(), -1);
     for (std::size_t n = 0; n < objects_.size(); ++n) {
         ReferenceTarget* maker = objects_[n].obj;
         const std::vector<std::int32_t>& refs = objects_[n].refs;
-        const std::string which = "object " + std::to_string(n) + " (" + Describe(maker) + ")";
-        if (refs.size() > static_cast<std::size_t>(maker->NumRefs()))
-            return Fail(which + " has " + std::to_string(refs.size()) +
-                        " references stored but takes " + std::to_string(maker->NumRefs()));
         for (std::size_t i = 0; i < refs.size(); ++i) {
             const std::int32_t index = refs[i];
             if (index < 0) continue;
-            if (static_cast<std::size_t>(index) >= objects_.size())
-                return Fail(which + ": reference " + std::to_string(i) + " names object " +
-                            std::to_string(index) + " of " + std::to_string(objects_.size()));
             ReferenceTarget* target = objects_[index].obj;
             if (maker->GetReference(static_cast<int>(i)))
-                return Fail(which + ": reference " + std::to_string(i) + " is already set");
-            // A loop of references would make every notification endless.
-            if (target == maker || target->HasDependencyOn(maker))
-                return Fail(which + ": reference " + std::to_string(i) + " closes a loop");
+                return Fail(Which(n) + ": reference " + std::to_string(i) + " is already set");
+            if (target->HasSingleOwner()) {
+                std::int32_t& owner = ownerOf[static_cast<std::size_t>(index)];
+                if (owner >= 0 && static_cast<std::size_t>(owner) != n)
+                    return Fail(Which(n) + ": reference " + std::to_string(i) + " names " +
+                                Which(static_cast<std::size_t>(index)) +
+                                ", which already belongs to " +
+                                Which(static_cast<std::size_t>(owner)) +
+                                "; an object of its kind has one owner only");
+                owner = static_cast<std::int32_t>(n);
+            }
             maker->Attach(target);
             maker->SetReference(static_cast<int>(i), target);
             target->RefAdded(maker);
@@ -377,8 +442,8 @@ bool SceneLoader::RestoreReferences() {
         for (std::size_t i = 0; i < refs.size(); ++i) {
             ReferenceTarget* expected = refs[i] >= 0 ? objects_[refs[i]].obj : nullptr;
             if (maker->GetReference(static_cast<int>(i)) != expected)
-                return Fail(which + " does not take reference " + std::to_string(i) + " (object " +
-                            std::to_string(refs[i]) + ")");
+                return Fail(Which(n) + " does not take reference " + std::to_string(i) +
+                            " (object " + std::to_string(refs[i]) + ")");
         }
     }
     return true;

@@ -186,6 +186,9 @@ private:
 
 class CoreExport IParamBlock2 : public ReferenceTarget {
 public:
+    // A block holds the values of the one object that references it.
+    bool HasSingleOwner() override { return true; }
+
     virtual BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid,
                           int tabIndex = 0) = 0;
     virtual BOOL GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex = 0) = 0;

@@ -7,6 +7,8 @@
 #include "interval.h"
 #include "ioapi.h"
 
+#include <cstddef>
+#include <memory>
 #include <vector>
 
 class ReferenceMaker;
@@ -96,6 +98,10 @@ public:
     // True when this maker reaches `target` through its references.
     bool HasDependencyOn(ReferenceTarget* target);
 
+    // False for a maker that only keeps targets alive for a while (the scene
+    // loader's holder): it never counts as the owner of what it references.
+    virtual bool CountsAsOwner() { return true; }
+
 protected:
     virtual void SetReference(int i, RefTargetHandle rtarg);
     virtual RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
@@ -106,6 +112,47 @@ private:
     void Detach(ReferenceTarget* target);
 
     std::vector<ReferenceTarget*> targets_;  // one entry per reference held
+};
+
+// The makers that reference one target, each with the number of references it
+// holds, in the order they were added. Adding, finding and removing a maker take
+// constant time on average, however many makers share the target: a long list keeps
+// an index by maker, and a removed maker leaves a gap that is closed once the gaps
+// outnumber the makers left.
+class CoreExport DependentList {
+public:
+    DependentList();
+    ~DependentList();
+    DependentList(const DependentList&) = delete;
+    DependentList& operator=(const DependentList&) = delete;
+
+    // Counts one more reference from maker.
+    void Add(ReferenceMaker* maker);
+    // Counts one reference less; true when maker no longer references the target.
+    bool Remove(ReferenceMaker* maker);
+    // Forgets maker, whatever the number of its references.
+    void Erase(ReferenceMaker* maker);
+    bool Contains(ReferenceMaker* maker) const;
+    int Count() const { return live_; }
+    // The makers, in the order they were added.
+    std::vector<ReferenceMaker*> Makers() const;
+    // The maker added last, or null.
+    ReferenceMaker* Last() const;
+
+private:
+    struct Entry {
+        ReferenceMaker* maker;  // null: removed
+        int refs;
+    };
+    struct Index;
+    static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+    std::size_t Find(ReferenceMaker* maker) const;
+    void Drop(std::size_t i);
+    void Compact();
+
+    std::vector<Entry> entries_;
+    std::unique_ptr<Index> index_;  // only while the list is long
+    int live_ = 0;
 };
 
 class CoreExport ReferenceTarget : public ReferenceMaker {
@@ -136,19 +183,31 @@ public:
     // Deletes the target when nothing references it any more.
     void MaybeAutoDelete();
 
-    // The makers that reference this target, each once.
-    const std::vector<ReferenceMaker*>& Dependents() const { return dependents_; }
-    int NumDependents() const { return static_cast<int>(dependents_.size()); }
+    // The makers that reference this target, each once, in the order they first did.
+    std::vector<ReferenceMaker*> Dependents() const { return dependents_.Makers(); }
+    int NumDependents() const { return dependents_.Count(); }
+
+    // True for a target that belongs to the one maker referencing it, as a parameter
+    // block belongs to its object: a second maker's reference to it is refused, and
+    // so is a scene file that holds one.
+    virtual bool HasSingleOwner() { return false; }
+    // A maker other than `maker` that references this target and counts as an owner,
+    // or null.
+    ReferenceMaker* OwnerOtherThan(ReferenceMaker* maker);
+
+protected:
+    bool IsDependent(ReferenceMaker* maker) const { return dependents_.Contains(maker); }
+    // Called when `maker` stops referencing this target: it dropped its last
+    // reference to it, or was destroyed (only its address may then be used).
+    virtual void DependentDropped(ReferenceMaker* maker);
 
 private:
     void AddDependent(ReferenceMaker* maker);
     void RemoveDependent(ReferenceMaker* maker);
-    bool IsDependent(ReferenceMaker* maker) const;
     void ClearDependentsReferences();
 
     bool deleting_ = false;
-    std::vector<ReferenceMaker*> dependents_;
-    std::vector<int> refCounts_;  // references each dependent holds to this target
+    DependentList dependents_;
 };
 
 // Records, during one cloning operation, which clone stands for which original,

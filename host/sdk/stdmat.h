@@ -34,6 +34,9 @@
 class CoreExport UVGen : public MtlBase {
 public:
     SClass_ID SuperClassID() override { return UVGEN_CLASS_ID; }
+    // A placement belongs to its one texture: changing it, or resetting the
+    // texture, must not move another texture's picture.
+    bool HasSingleOwner() override { return true; }
     virtual void InitSlotType(int sType) = 0;
     virtual int GetSlotType() = 0;
 };

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,6 +22,8 @@ public:
     }
 
     SClass_ID SuperClassID() override { return 0x1234; }
+    bool HasSingleOwner() override { return singleOwner; }
+    bool CountsAsOwner() override { return countsAsOwner; }
     int NumRefs() override { return 3; }
     RefTargetHandle GetReference(int i) override { return refs_[i]; }
     RefTargetHandle Clone(RemapDir& remap) override {
@@ -30,6 +35,8 @@ public:
         return clone;
     }
 
+    bool singleOwner = false;
+    bool countsAsOwner = true;
     int setReferenceCalls = 0;
     std::vector<RefMessage> messages;
     std::vector<RefTargetHandle> senders;
@@ -190,4 +197,64 @@ TEST_F(ReferenceGraph, CloningKeepsSharedTargetsShared) {
     clone->DeleteMe();
     second->DeleteMe();
     EXPECT_EQ(log.size(), 12u);
+}
+
+TEST_F(ReferenceGraph, ATargetOfOneOwnerIsNotShared) {
+    Node* owner = MakeNode("owner");
+    Node* other = MakeNode("other");
+    Node* holder = MakeNode("holder");
+    holder->countsAsOwner = false;  // keeps it alive only, as the scene loader does
+    Node* owned = MakeNode("owned");
+    owned->singleOwner = true;
+    holder->ReplaceReference(0, owned);
+    EXPECT_EQ(owner->ReplaceReference(0, owned), REF_SUCCEED);
+    EXPECT_EQ(owner->ReplaceReference(1, owned), REF_SUCCEED);  // the owner twice
+    EXPECT_EQ(other->ReplaceReference(0, owned), REF_FAIL);
+    EXPECT_EQ(other->GetReference(0), nullptr);
+    // Once the owner lets it go, another maker may own it.
+    owner->DeleteReference(0);
+    owner->DeleteReference(1);
+    EXPECT_EQ(other->ReplaceReference(0, owned), REF_SUCCEED);
+    owner->DeleteMe();
+    other->DeleteMe();
+    holder->DeleteMe();
+    EXPECT_EQ(log.size(), 4u);
+}
+
+// The list of a target's dependents against a plain list, through a long run of
+// additions and removals that grows it past its index and thins it out again.
+TEST_F(ReferenceGraph, DependentListKeepsTheOrderOfAPlainList) {
+    std::vector<Node*> makers;
+    for (int i = 0; i < 64; ++i) makers.push_back(MakeNode(std::to_string(i)));
+    DependentList list;
+    std::vector<std::pair<ReferenceMaker*, int>> plain;
+    std::mt19937 random(7);
+    for (int step = 0; step < 20000; ++step) {
+        // Phases that favour adding, then removing, so that the length swings widely.
+        const bool adding = (step / 2000) % 2 == 0 ? random() % 4 != 0 : random() % 4 == 0;
+        ReferenceMaker* m = makers[random() % (step % 3000 < 1500 ? 64 : 12)];
+        auto it =
+            std::find_if(plain.begin(), plain.end(), [m](const auto& e) { return e.first == m; });
+        if (adding) {
+            list.Add(m);
+            if (it == plain.end())
+                plain.emplace_back(m, 1);
+            else
+                ++it->second;
+        } else if (random() % 8 == 0) {
+            list.Erase(m);
+            if (it != plain.end()) plain.erase(it);
+        } else {
+            const bool gone = list.Remove(m);
+            EXPECT_EQ(gone, it != plain.end() && it->second == 1);
+            if (it != plain.end() && --it->second == 0) plain.erase(it);
+        }
+        std::vector<ReferenceMaker*> expected;
+        for (const auto& e : plain) expected.push_back(e.first);
+        ASSERT_EQ(list.Makers(), expected) << step;
+        ASSERT_EQ(list.Last(), expected.empty() ? nullptr : expected.back());
+        ASSERT_EQ(list.Contains(m),
+                  std::find(expected.begin(), expected.end(), m) != expected.end());
+    }
+    for (Node* m : makers) m->DeleteMe();
 }
