@@ -239,9 +239,12 @@ IOResult ParamBlock::Load(ILoad* iload) {
 
 namespace {
 
-// Carries the old block's entries into the new block by id: the constant, and the
-// keys where the new parameter is animatable (otherwise the value at time 0).
-void CarryOver(ParamBlock* old, const ParamVersionDesc& layout, ParamBlock2* block) {
+// Carries the old block's entries into the new block by id: the constant and the
+// keys, each checked as every value entering a block is (a parameter that is not
+// animatable takes the value at time 0). False, with the reason, when a value is
+// refused.
+bool CarryOver(ParamBlock* old, const ParamVersionDesc& layout, ParamBlock2* block,
+               std::string* refusal, std::vector<std::string>* notes) {
     ParamBlockDesc2* desc = block->GetDesc();
     const int n = std::min(layout.count, old->NumParams());
     for (int i = 0; i < n; ++i) {
@@ -252,39 +255,10 @@ void CarryOver(ParamBlock* old, const ParamVersionDesc& layout, ParamBlock2* blo
         if (kind < 0 || kind != KindOf(entry.type)) continue;
         const int index = desc->IDtoIndex(id);
         if (index < 0) continue;
-        const ParamDef& def = desc->GetParamDefByIndex(index);
-        if (KindOf(def.type) != kind) continue;
-        const PB2Value* value = old->Value(i);
-        const std::vector<ParamBlock::Key>& keys = old->Keys(i);
-        if (def.flags & P_ANIMATABLE) {
-            switch (kind) {
-                case 0:
-                    block->SetValue(id, 0, value->f);
-                    break;
-                case 1:
-                    block->SetValue(id, 0, value->i);
-                    break;
-                default:
-                    block->SetValue(id, 0, value->c);
-                    break;
-            }
-            block->SetKeys(id, keys);
-        } else {
-            Interval ignored = FOREVER;
-            const PB2Value at0 = KeyedValueAt(keys, *value, kind == 1, 0, ignored);
-            switch (kind) {
-                case 0:
-                    block->SetValue(id, 0, at0.f);
-                    break;
-                case 1:
-                    block->SetValue(id, 0, at0.i);
-                    break;
-                default:
-                    block->SetValue(id, 0, at0.c);
-                    break;
-            }
-        }
+        if (KindOf(desc->GetParamDefByIndex(index).type) != kind) continue;
+        if (!block->RestoreParam(id, *old->Value(i), old->Keys(i), refusal, notes)) return false;
     }
+    return true;
 }
 
 }  // namespace
@@ -301,22 +275,30 @@ void ParamBlock2PLCB::proc(ILoad* iload) {
             if (versions[v].version == old->GetVersion()) layout = &versions[v];
         }
         auto* block = static_cast<ParamBlock2*>(CreateParameterBlock2(curdesc, targ));
-        const BOOL animating = Animating();
-        AnimateOff();
-        if (layout) {
-            CarryOver(old, *layout, block);
-            if (reader)
-                reader->AddNote("a parameter block of layout version " +
-                                std::to_string(old->GetVersion()) + " (" +
-                                std::to_string(layout->count) + " entries) was upgraded");
-        } else if (reader) {
+        const std::string version = std::to_string(old->GetVersion());
+        std::string refusal;
+        std::vector<std::string> notes;
+        if (!layout) {
             // A layout this plug-in does not know: nothing can be read from it, and the
             // owner gets a block of defaults rather than one it cannot use.
-            reader->AddNote("a parameter block of unknown layout version " +
-                            std::to_string(old->GetVersion()) + " was replaced by defaults");
+            notes.push_back("a parameter block of unknown layout version " + version +
+                            " was replaced by defaults");
+        } else if (CarryOver(old, *layout, block, &refusal, &notes)) {
+            notes.insert(notes.begin(), "a parameter block of layout version " + version + " (" +
+                                            std::to_string(layout->count) +
+                                            " entries) was upgraded");
+        } else {
+            // The old block holds a value that no block may hold: the load fails, as
+            // it does for such a value in a block of the current edition.
+            if (reader)
+                reader->Fail("the parameter block of layout version " + version + ": " + refusal);
+            block->DeleteMe();
+            block = nullptr;
         }
-        if (animating) AnimateOn();
-        if (targ->ReplaceReference(pbRefNum, block) != REF_SUCCEED) block->DeleteMe();
+        if (reader) {
+            for (const std::string& note : notes) reader->AddNote(note);
+        }
+        if (block && targ->ReplaceReference(pbRefNum, block) != REF_SUCCEED) block->DeleteMe();
     }
     delete this;
 }

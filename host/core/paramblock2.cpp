@@ -4,11 +4,33 @@
 #include "texmap.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 
 namespace {
 
 bool g_animating = false;
+
+std::string Narrow(const MCHAR* s) {
+    std::string out;
+    for (; s && *s; ++s) out += (*s >= 0x20 && *s < 0x7F) ? static_cast<char>(*s) : '?';
+    return out;
+}
+
+std::string Number(float f) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
+    return buf;
+}
+
+// Why a float may not enter a block, or null when it may.
+const char* NonFinite(float f) {
+    if (std::isnan(f)) return "not a number";
+    if (std::isinf(f)) return "infinite";
+    return nullptr;
+}
 
 PB2Value Lerp(const PB2Value& a, const PB2Value& b, float s) {
     PB2Value v;
@@ -136,11 +158,50 @@ PB2Value ParamBlock2::ValueAt(int index, Kind kind, TimeValue t, Interval& valid
     return KeyedValueAt(p.keys, p.value, kind == Kind::Int, t, valid);
 }
 
-PB2Value ParamBlock2::Clamp(const ParamDef& def, Kind kind, PB2Value v) const {
-    if (!def.has_range) return v;
-    if (kind == Kind::Float) v.f = std::clamp(v.f, def.range_low.f, def.range_high.f);
-    if (kind == Kind::Int) v.i = std::clamp(v.i, def.range_low.i, def.range_high.i);
-    return v;
+ParamBlock2::Verdict ParamBlock2::CheckValue(const ParamDef& def, PB2Value& v, std::string* why) {
+    auto say = [why](const std::string& text) {
+        if (why) *why = text;
+    };
+    switch (KindOf(def.type)) {
+        case Kind::Float: {
+            if (const char* bad = NonFinite(v.f)) return say(bad), Verdict::Refused;
+            if (!def.has_range) return Verdict::Kept;
+            const float low = def.range_low.f, high = def.range_high.f;
+            if (v.f >= low && v.f <= high) return Verdict::Kept;
+            const float clamped = std::min(std::max(v.f, low), high);
+            say(Number(v.f) + " lies outside its range " + Number(low) + " to " + Number(high) +
+                " and becomes " + Number(clamped));
+            v.f = clamped;
+            return Verdict::Clamped;
+        }
+        case Kind::Int: {
+            // A choice from a list holds one of the list's values, and nothing else.
+            const std::vector<int>& choices = def.combo_vals;
+            if (!choices.empty() &&
+                std::find(choices.begin(), choices.end(), v.i) == choices.end()) {
+                std::string list;
+                for (int c : choices) list += (list.empty() ? "" : ", ") + std::to_string(c);
+                say(std::to_string(v.i) + " is none of its choices (" + list + ")");
+                return Verdict::Refused;
+            }
+            if (!def.has_range) return Verdict::Kept;
+            const int low = def.range_low.i, high = def.range_high.i;
+            if (v.i >= low && v.i <= high) return Verdict::Kept;
+            const int clamped = std::min(std::max(v.i, low), high);
+            say(std::to_string(v.i) + " lies outside its range " + std::to_string(low) + " to " +
+                std::to_string(high) + " and becomes " + std::to_string(clamped));
+            v.i = clamped;
+            return Verdict::Clamped;
+        }
+        case Kind::Color:
+            for (float component : {v.c.r, v.c.g, v.c.b}) {
+                if (const char* bad = NonFinite(component))
+                    return say(std::string("a component is ") + bad), Verdict::Refused;
+            }
+            return Verdict::Kept;
+        default:
+            return Verdict::Kept;
+    }
 }
 
 BOOL ParamBlock2::Set(ParamID id, TimeValue t, PB2Value v, Kind kind, int tabIndex) {
@@ -148,11 +209,9 @@ BOOL ParamBlock2::Set(ParamID id, TimeValue t, PB2Value v, Kind kind, int tabInd
     const ParamDef* def = Find(id, tabIndex, kind, &index);
     if (!def) return FALSE;
     // A value that is not a number would poison every interpolation and range
-    // check after it; the block keeps what it had.
-    if (kind == Kind::Float && std::isnan(v.f)) return FALSE;
-    if (kind == Kind::Color && (std::isnan(v.c.r) || std::isnan(v.c.g) || std::isnan(v.c.b)))
-        return FALSE;
-    v = Clamp(*def, kind, v);
+    // check after it, and a choice the list does not hold means nothing: the block
+    // keeps what it had.
+    if (CheckValue(*def, v) == Verdict::Refused) return FALSE;
 
     Param& p = params_[index];
     const bool animatable = (def->flags & P_ANIMATABLE) != 0;
@@ -175,15 +234,30 @@ BOOL ParamBlock2::Set(ParamID id, TimeValue t, PB2Value v, Kind kind, int tabInd
             at->v = v;
         } else {
             // Outside animate mode a change moves the whole animation by the
-            // difference at t.
+            // difference at t. A move that would take a key where the parameter
+            // cannot go is refused as a whole.
             Interval ignored = FOREVER;
             const PB2Value now = ValueAt(index, kind, t, ignored);
-            for (Key& k : p.keys) {
-                k.v.f += v.f - now.f;
-                k.v.i += v.i - now.i;
-                k.v.c += v.c - now.c;
-                k.v = Clamp(*def, kind, k.v);
+            std::vector<Key> moved = p.keys;
+            for (Key& k : moved) {
+                switch (kind) {
+                    case Kind::Float:
+                        k.v.f += v.f - now.f;
+                        break;
+                    case Kind::Int: {
+                        // The difference of two ints need not fit in one.
+                        const std::int64_t i =
+                            std::int64_t{k.v.i} + (std::int64_t{v.i} - std::int64_t{now.i});
+                        k.v.i = static_cast<int>(std::clamp<std::int64_t>(i, INT_MIN, INT_MAX));
+                        break;
+                    }
+                    default:
+                        k.v.c += v.c - now.c;
+                        break;
+                }
+                if (CheckValue(*def, k.v) == Verdict::Refused) return FALSE;
             }
+            p.keys = std::move(moved);
         }
     } else {
         p.value = v;
@@ -346,9 +420,57 @@ const std::vector<ParamBlock2::Key>& ParamBlock2::Keys(ParamID id) const {
 BOOL ParamBlock2::SetKeys(ParamID id, std::vector<Key> keys) {
     const int i = desc_ ? desc_->IDtoIndex(id) : -1;
     if (i < 0) return FALSE;
-    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.t < b.t; });
-    params_[i].keys = std::move(keys);
-    return TRUE;
+    return RestoreParam(id, params_[i].value, std::move(keys), nullptr, nullptr) ? TRUE : FALSE;
+}
+
+bool ParamBlock2::RestoreParam(ParamID id, PB2Value value, std::vector<Key> keys,
+                               std::string* refusal, std::vector<std::string>* notes) {
+    auto refuse = [refusal](const std::string& why) {
+        if (refusal) *refusal = why;
+        return false;
+    };
+    const int index = desc_ ? desc_->IDtoIndex(id) : -1;
+    if (index < 0) return refuse("parameter " + std::to_string(id) + " does not exist");
+    const ParamDef& def = desc_->GetParamDefByIndex(index);
+    const Kind kind = KindOf(def.type);
+    // Said only when something is refused or clamped.
+    auto where = [&def](const Key* key) {
+        std::string text = "parameter " + Narrow(def.int_name);
+        if (key) text += ", key at time " + std::to_string(key->t);
+        return text;
+    };
+    if (kind != Kind::Float && kind != Kind::Int && kind != Kind::Color)
+        return refuse(where(nullptr) + " holds no value of its own");
+
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const Key& a, const Key& b) { return a.t < b.t; });
+    std::string why, firstClamp;
+    int clamped = 0;
+    auto admit = [&](PB2Value& v, const Key* key) {
+        const Verdict verdict = CheckValue(def, v, &why);
+        if (verdict == Verdict::Refused) return refuse(where(key) + ": " + why);
+        if (verdict == Verdict::Clamped && clamped++ == 0) firstClamp = where(key) + ": " + why;
+        return true;
+    };
+    if (!admit(value, nullptr)) return false;
+    for (std::size_t n = 0; n < keys.size(); ++n) {
+        if (n > 0 && keys[n].t == keys[n - 1].t)
+            return refuse(where(&keys[n]) + ": a second key at this time");
+        if (!admit(keys[n].v, &keys[n])) return false;
+    }
+    if (!(def.flags & P_ANIMATABLE) && !keys.empty()) {
+        Interval ignored = FOREVER;
+        value = KeyedValueAt(keys, value, kind == Kind::Int, 0, ignored);
+        keys.clear();
+    }
+    params_[index].value = value;
+    params_[index].keys = std::move(keys);
+    if (clamped > 0 && notes) {
+        notes->push_back(firstClamp + (clamped > 1 ? " (and " + std::to_string(clamped - 1) +
+                                                         " more of its values were clamped)"
+                                                   : ""));
+    }
+    return true;
 }
 
 RefTargetHandle ParamBlock2::GetReference(int i) {
@@ -359,10 +481,14 @@ void ParamBlock2::SetReference(int i, RefTargetHandle rtarg) {
     if (i >= 0 && i < NumRefs()) ownMaps_[i] = rtarg;
 }
 
+// A block made without an owner (a clone, or one read from a file), or whose
+// owner let it go, belongs to the next object that references it.
 void ParamBlock2::RefAdded(RefMakerHandle rm) {
-    // A block made without an owner (a clone, or one read from a file) belongs to
-    // the first object that references it.
-    if (!owner_) owner_ = rm;
+    if (rm && rm->CountsAsOwner() && (!owner_ || !IsDependent(owner_))) owner_ = rm;
+}
+
+void ParamBlock2::DependentDropped(ReferenceMaker* maker) {
+    if (maker == owner_) owner_ = nullptr;
 }
 
 RefTargetHandle ParamBlock2::Clone(RemapDir& remap) {
@@ -444,6 +570,7 @@ IOResult ParamBlock2::Save(ISave* isave) {
 }
 
 IOResult ParamBlock2::Load(ILoad* iload) {
+    auto* reader = dynamic_cast<ChunkReader*>(iload);
     IOResult r;
     while ((r = iload->OpenChunk()) == IO_OK) {
         IOResult chunk = IO_OK;
@@ -457,7 +584,6 @@ IOResult ParamBlock2::Load(ILoad* iload) {
             if (chunk == IO_OK) {
                 // The class that declares the block is found as the loader finds
                 // every class of the file.
-                auto* reader = dynamic_cast<ChunkReader*>(iload);
                 ClassDesc* cd = reader ? reader->FindClass(sclass, Class_ID(a, b)) : nullptr;
                 ParamBlockDesc2* desc = cd ? cd->GetParamBlockDescByID(blockId) : nullptr;
                 if (!desc || desc_) {
@@ -491,16 +617,22 @@ IOResult ParamBlock2::Load(ILoad* iload) {
                 keys.push_back(key);
             }
             const int index = chunk == IO_OK ? desc_->IDtoIndex(id) : -1;
-            // A parameter that is gone, or whose type changed, keeps its default.
+            // A parameter that is gone, or whose type changed, keeps its default. A
+            // value the block would refuse if it were set fails the load.
             if (index >= 0) {
                 const Kind kind = KindOf(desc_->GetParamDefByIndex(index).type);
                 const int expected = kind == Kind::Float   ? 0
                                      : kind == Kind::Int   ? 1
                                      : kind == Kind::Color ? 2
                                                            : -1;
-                if (expected == k) {
-                    params_[index].value = value;
-                    params_[index].keys = std::move(keys);
+                std::string refusal;
+                std::vector<std::string> notes;
+                if (expected == k && !RestoreParam(id, value, std::move(keys), &refusal, &notes)) {
+                    if (reader) reader->Fail(refusal);
+                    chunk = IO_ERROR;
+                }
+                for (const std::string& note : notes) {
+                    if (reader) reader->AddNote(note);
                 }
             }
         }

@@ -5,6 +5,7 @@
 
 #include "iparamb2.h"
 
+#include <string>
 #include <vector>
 
 // The value of a keyed parameter at t (the constant when there are no keys), and
@@ -20,6 +21,14 @@ CoreExport PB2Value KeyedValueAt(const std::vector<PB2Key>& keys, const PB2Value
 class CoreExport ParamBlock2 : public IParamBlock2 {
 public:
     using Key = PB2Key;
+
+    // The rules a value meets to enter a block, whether it is set, read from a file
+    // or carried over from an older block: a value that is not a number or is
+    // infinite, or an integer that is none of its list's choices, is refused; one
+    // outside the parameter's range is clamped into it (in place). `why` says what
+    // was refused or clamped.
+    enum class Verdict { Kept, Clamped, Refused };
+    static Verdict CheckValue(const ParamDef& def, PB2Value& v, std::string* why = nullptr);
 
     ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner);
     ~ParamBlock2() override;
@@ -73,13 +82,24 @@ public:
     BOOL IsAnimated(ParamID id) override;
 
     // The keys of an animated parameter (empty when it is constant), and their
-    // replacement, for the scene file.
+    // replacement, checked as values are (FALSE, and nothing changes, when one is
+    // refused).
     const std::vector<Key>& Keys(ParamID id) const;
     BOOL SetKeys(ParamID id, std::vector<Key> keys);
+
+    // Gives a parameter the constant and keys read from a file or an older block,
+    // each checked by CheckValue; a parameter that is not animatable keeps the value
+    // its keys give at time 0. False when the parameter has no value of its own or a
+    // value is refused (two keys at one time included): the parameter then keeps
+    // what it had and `refusal` names it with the reason. A clamped value adds a note.
+    bool RestoreParam(ParamID id, PB2Value value, std::vector<Key> keys, std::string* refusal,
+                      std::vector<std::string>* notes);
 
 protected:
     ParamBlock2() = default;
     void SetReference(int i, RefTargetHandle rtarg) override;
+    // The owner is forgotten as soon as it no longer references the block.
+    void DependentDropped(ReferenceMaker* maker) override;
     RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
                                BOOL) override {
         return REF_SUCCEED;
@@ -95,7 +115,6 @@ private:
     static Kind KindOf(ParamType2 type);
     const ParamDef* Find(ParamID id, int tabIndex, Kind kind, int* index);
     PB2Value ValueAt(int index, Kind kind, TimeValue t, Interval& valid) const;
-    PB2Value Clamp(const ParamDef& def, Kind kind, PB2Value v) const;
     BOOL Set(ParamID id, TimeValue t, PB2Value v, Kind kind, int tabIndex);
     void Notify(ParamID id);
     int OwnMapIndex(int paramIndex) const;

@@ -478,6 +478,8 @@ bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
     if (!RestoreReferences()) return failed();
 
     reader_.RunPostLoadCallbacks();
+    // A post-load step (the upgrade of an old parameter block) may refuse what it found.
+    if (reader_.Failed()) return Fail("after loading"), failed();
 
     scene->roots.clear();
     for (std::int32_t r : roots_) scene->roots.push_back(objects_[r].obj);

@@ -34,7 +34,12 @@ public:
     void SetInstant(const TimeValue t) { start = end = t; }
     constexpr TimeValue Start() const { return start; }
     constexpr TimeValue End() const { return end; }
-    constexpr TimeValue Duration() const { return end - start + TimeValue(1); }
+    // The number of ticks spanned, at most TIME_PosInfinity (the whole line spans
+    // more than a TimeValue counts).
+    constexpr TimeValue Duration() const {
+        const long long ticks = static_cast<long long>(end) - start + 1;
+        return ticks > TIME_PosInfinity ? TIME_PosInfinity : static_cast<TimeValue>(ticks);
+    }
 
     // Intersection; intervals that do not overlap give the empty interval.
     constexpr Interval operator&(const Interval i) const {

@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
 
-enum { kGain = 1, kTint = 2, kMode = 3, kOn = 4, kMap = 5, kCount = 6 };
+enum { kGain = 1, kTint = 2, kMode = 3, kOn = 4, kMap = 5, kCount = 6, kSteps = 7 };
 
 class TestClassDesc : public ClassDesc2 {
 public:
@@ -65,6 +67,8 @@ ParamBlockDesc2 testBlockDesc(
         p_refno, 0, p_subtexno, 0, p_ui, TYPE_TEXMAPBUTTON, 105, p_end,
     kCount, L"count", TYPE_INT, 0, 15,
         p_default, 0, p_range, -1, 3, p_ui, TYPE_RADIO, 2, 106, 107, p_end,
+    kSteps, L"steps", TYPE_INT, P_ANIMATABLE, 16,
+        p_default, 0, p_ui, TYPE_SPINNER, EDITTYPE_INT, 108, 109, 1.0, p_end,
     p_end);
 // clang-format on
 
@@ -135,7 +139,7 @@ TEST_F(ParamBlockTest, UpgradeLeavesASecondEditionBlockAlone) {
 
 TEST(ParamBlockDesc, ReadsTheTaggedDeclaration) {
     EXPECT_TRUE(testBlockDesc.DeclarationError().empty()) << testBlockDesc.DeclarationError();
-    ASSERT_EQ(testBlockDesc.Count(), 6);
+    ASSERT_EQ(testBlockDesc.Count(), 7);
     EXPECT_EQ(testDesc.GetParamBlockDescByID(7), &testBlockDesc);
     EXPECT_EQ(testBlockDesc.ref_no, 1);
     EXPECT_EQ(testBlockDesc.NameToIndex(L"on,"), 3);
@@ -180,7 +184,12 @@ TEST_F(ParamBlockTest, NewBlockHoldsDefaultsAndKeepsValuesInRange) {
     EXPECT_TRUE(block->SetValue(kCount, 0, -7));
     EXPECT_EQ(block->GetInt(kCount), -1);
     EXPECT_FALSE(block->SetValue(kGain, 0, std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(block->SetValue(kGain, 0, -std::numeric_limits<float>::infinity()));
     EXPECT_FLOAT_EQ(block->GetFloat(kGain), 2.0f);
+    EXPECT_FALSE(
+        block->SetValue(kTint, 0, Color(0.0f, std::numeric_limits<float>::infinity(), 0.0f)));
+    EXPECT_FALSE(block->SetValue(kMode, 0, 3));  // the list's choices are 0 to 2
+    EXPECT_EQ(block->GetInt(kMode), 1);
 
     // Unknown ids and mismatched types are refused, leaving outputs alone.
     float f = -1.0f;
@@ -189,6 +198,46 @@ TEST_F(ParamBlockTest, NewBlockHoldsDefaultsAndKeepsValuesInRange) {
     EXPECT_FALSE(block->GetValue(kTint, 0, f, valid));
     EXPECT_FLOAT_EQ(f, -1.0f);
     EXPECT_FALSE(block->SetValue(kOn, 0, 1.0f));
+}
+
+// Something that keeps a block alive without owning it, as the scene loader does.
+class Keeper : public ReferenceMaker {
+public:
+    SClass_ID SuperClassID() override { return 0; }
+    bool CountsAsOwner() override { return false; }
+    int NumRefs() override { return 1; }
+    RefTargetHandle GetReference(int) override { return kept; }
+    ReferenceTarget* kept = nullptr;
+
+protected:
+    void SetReference(int, RefTargetHandle t) override { kept = t; }
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
+        return REF_SUCCEED;
+    }
+};
+
+TEST_F(ParamBlockTest, AnOwnerThatLetsTheBlockGoIsForgotten) {
+    Keeper keeper;
+    keeper.ReplaceReference(0, block);
+    EXPECT_EQ(block->GetOwner(), owner);
+    owner->DeleteReference(1);
+    EXPECT_EQ(block->GetOwner(), nullptr);
+    BitmapTex* tex = NewDefaultBitmapTex();
+    EXPECT_FALSE(block->SetValue(kMap, 0, static_cast<Texmap*>(tex)));  // no owner to hold it
+    tex->DeleteMe();
+
+    // Destroyed outright, an owner is forgotten too: no map setting reaches it.
+    auto* second = new Owner();
+    second->ReplaceReference(1, block);
+    EXPECT_EQ(block->GetOwner(), second);
+    delete second;
+    EXPECT_EQ(block->GetOwner(), nullptr);
+    EXPECT_FALSE(block->SetValue(kMap, 0, static_cast<Texmap*>(nullptr)));
+
+    owner->ReplaceReference(1, block);
+    EXPECT_EQ(block->GetOwner(), owner);
+    keeper.DeleteReference(0);
 }
 
 TEST_F(ParamBlockTest, EverySetNotifiesTheOwnerWithTheParameterId) {
@@ -265,6 +314,14 @@ TEST_F(ParamBlockTest, ChangingAnAnimatedValueOutsideAnimateModeMovesTheCurve) {
     EXPECT_FLOAT_EQ(block->GetFloat(kGain, 100), 0.25f);
     EXPECT_FLOAT_EQ(block->GetFloat(kGain, 0), 0.75f);
 
+    // A move that would take a key off the list of choices is refused whole.
+    AnimateOn();
+    block->SetValue(kMode, 100, 2);  // keys 0 (1) and 100 (2)
+    AnimateOff();
+    EXPECT_FALSE(block->SetValue(kMode, 50, 2));
+    EXPECT_EQ(block->GetInt(kMode, 50), 1);
+    EXPECT_EQ(block->GetInt(kMode, 100), 2);
+
     block->ResetAll();
     EXPECT_FALSE(block->IsAnimated(kGain));
     EXPECT_FLOAT_EQ(block->GetFloat(kGain, 100), 0.5f);
@@ -288,4 +345,55 @@ TEST_F(ParamBlockTest, CloneCopiesValuesAndAnimationAndJoinsItsNewOwner) {
     other->block->SetValue(kGain, 0, 2.0f);
     EXPECT_FLOAT_EQ(block->GetFloat(kGain, 0), 0.5f);
     other->DeleteMe();
+}
+
+// Keys at the ends of time and of the integers, as a file may hold them: reading,
+// keying and moving the animation never overflow (the sanitizer build checks).
+TEST_F(ParamBlockTest, KeysAtTheEndsOfTimeAndOfTheIntegersAreSafe) {
+    constexpr TimeValue kTimes[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, INT_MAX - 1, INT_MAX};
+    constexpr int kInts[] = {INT_MIN, -1, 0, INT_MAX};
+    constexpr float kMax = std::numeric_limits<float>::max();
+    auto* pb = static_cast<ParamBlock2*>(block);
+    auto intKey = [](TimeValue t, int i) {
+        PB2Value v;
+        v.i = i;
+        return ParamBlock2::Key{t, v};
+    };
+    auto colorKey = [](TimeValue t, float f) {
+        PB2Value v;
+        v.c = Color(f, -f, 0.0f);
+        return ParamBlock2::Key{t, v};
+    };
+    for (TimeValue a : kTimes) {
+        for (TimeValue b : kTimes) {
+            if (a >= b) continue;
+            for (int va : kInts) {
+                for (int vb : kInts) {
+                    for (TimeValue t : kTimes) {
+                        ASSERT_TRUE(pb->SetKeys(kSteps, {intKey(a, va), intKey(b, vb)}));
+                        ASSERT_TRUE(pb->SetKeys(kTint, {colorKey(a, -kMax), colorKey(b, kMax)}));
+                        int v = 0;
+                        Interval valid = FOREVER;
+                        ASSERT_TRUE(pb->GetValue(kSteps, t, v, valid));
+                        EXPECT_EQ(v, t < b ? va : vb);
+                        EXPECT_TRUE(valid.InInterval(t) || t == TIME_NegInfinity);
+                        Color c;
+                        pb->GetValue(kTint, t, c, valid);
+                        // Outside animate mode the whole animation moves, by more than
+                        // an int spans.
+                        const int target = v == INT_MIN ? INT_MAX : INT_MIN;
+                        EXPECT_TRUE(pb->SetValue(kSteps, t, target));
+                        EXPECT_EQ(pb->GetInt(kSteps, t), target);
+                        pb->SetValue(kTint, t, Color(kMax, kMax, kMax));
+                    }
+                    AnimateOn();
+                    for (TimeValue t : kTimes) EXPECT_TRUE(pb->SetValue(kSteps, t, va));
+                    AnimateOff();
+                    EXPECT_EQ(pb->Keys(kSteps).size(), std::size(kTimes));
+                }
+            }
+        }
+    }
+    EXPECT_EQ(FOREVER.Duration(), TIME_PosInfinity);
+    EXPECT_EQ(Interval(-5, 4).Duration(), 10);
 }
