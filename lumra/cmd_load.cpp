@@ -26,7 +26,8 @@ int RunLoad(const HostOptions& hostOptions, const LoadOptions& options) {
     const TimeValue t = 0;
     for (std::size_t n = 0; n < scene.materials.size(); ++n) {
         Mtl* mtl = scene.materials[n].get();
-        std::printf("\nmaterial %zu \"%s\"\n", n + 1, ToUtf8(mtl->GetName().str()).c_str());
+        std::printf("\nmaterial %zu \"%s\"\n", n + 1,
+                    EscapeControls(ToUtf8(mtl->GetName().str())).c_str());
         ClassDesc* cd = host.Dlls().FindClass(mtl->SuperClassID(), mtl->ClassID());
         IParamBlock2* block = mtl->GetParamBlockByID(kLumraParamBlockId);
         if (!cd || !block) {

@@ -244,7 +244,7 @@ std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef&
             MSTR className;
             map->GetClassName(className);
             std::string text = "\"";
-            text += ToUtf8(map->GetName().str());
+            text += EscapeControls(ToUtf8(map->GetName().str()));
             text += "\" (";
             text += ToUtf8(className.str());
             text += ")";
