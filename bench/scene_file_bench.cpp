@@ -52,7 +52,7 @@ void BM_SaveScene(benchmark::State& state) {
     const auto path = ScenePath();
     std::string error;
     for (auto _ : state) {
-        if (!SaveSceneFile(path, scene, &error)) state.SkipWithError(error.c_str());
+        if (!SaveSceneFile(path, scene, FindTestClass, &error)) state.SkipWithError(error.c_str());
     }
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     state.counters["materials"] = kMaterials;
@@ -66,7 +66,7 @@ void BM_LoadScene(benchmark::State& state) {
     std::string error;
     {
         std::vector<ReferenceTarget*> scene = MakeScene();
-        SaveSceneFile(path, scene, &error);
+        SaveSceneFile(path, scene, FindTestClass, &error);
         for (ReferenceTarget* m : scene) m->DeleteMe();
     }
     for (auto _ : state) {

@@ -24,7 +24,7 @@ int RunSave(const HostOptions& hostOptions, const SaveOptions& options) {
     // The cached values the file stores are those the material shows at time 0.
     Interval valid = FOREVER;
     mtl->Update(0, valid);
-    if (!SaveSceneMaterials(options.file, {mtl.get()}, &error)) {
+    if (!SaveSceneMaterials(host, options.file, {mtl.get()}, &error)) {
         std::fprintf(stderr, "lumra: %s: not saved: %s\n", options.file.c_str(), error.c_str());
         return 1;
     }

@@ -23,8 +23,9 @@ bool LoadSceneMaterials(const PluginHost& host, const std::string& path, SceneMa
     return true;
 }
 
-bool SaveSceneMaterials(const std::string& path, const std::vector<Mtl*>& materials,
-                        std::string* error) {
+bool SaveSceneMaterials(const PluginHost& host, const std::string& path,
+                        const std::vector<Mtl*>& materials, std::string* error) {
     std::vector<ReferenceTarget*> roots(materials.begin(), materials.end());
-    return SaveSceneFile(std::filesystem::path(FromUtf8(path)), roots, error);
+    return SaveSceneFile(std::filesystem::path(FromUtf8(path)), roots,
+                         SceneClassLookup(&host.Dlls()), error);
 }

@@ -17,7 +17,8 @@ struct SceneMaterials {
 bool LoadSceneMaterials(const PluginHost& host, const std::string& path, SceneMaterials* scene,
                         std::string* error);
 
-// Saves the materials (and their maps and blocks) as a scene file; a failed save
-// leaves any previous file as it was.
-bool SaveSceneMaterials(const std::string& path, const std::vector<Mtl*>& materials,
-                        std::string* error);
+// Saves the materials (and their maps and blocks) as a scene file that the host's
+// classes and the loaded plug-ins' can load again; a failed save leaves any previous
+// file as it was.
+bool SaveSceneMaterials(const PluginHost& host, const std::string& path,
+                        const std::vector<Mtl*>& materials, std::string* error);

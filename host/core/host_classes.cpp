@@ -1,5 +1,8 @@
-// The host's own classes, as the scene loader creates them.
+// The host's own classes, as the scene loader creates them. Every class of the host
+// whose objects a scene can hold belongs here, or files holding one cannot be loaded
+// (and saving refuses them).
 #include "bitmaptex.h"
+#include "normal_bump.h"
 #include "paramblock.h"
 #include "paramblock2.h"
 #include "scene_file.h"
@@ -44,6 +47,14 @@ public:
     Class_ID ClassID() override { return Class_ID(STDUV_CLASS_ID, 0); }
 };
 
+class NormalBumpClassDesc : public BuiltInClassDesc {
+public:
+    void* Create(BOOL) override { return static_cast<Animatable*>(new NormalBumpTex()); }
+    const MCHAR* ClassName() override { return _M("Normal Bump"); }
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    Class_ID ClassID() override { return NORMAL_BUMP_CLASS_ID; }
+};
+
 }  // namespace
 
 ClassDirectory& HostClassDirectory() {
@@ -51,12 +62,14 @@ ClassDirectory& HostClassDirectory() {
     static ParamBlockClassDesc paramBlock;
     static BitmapClassDesc bitmap;
     static StdUVGenClassDesc uvGen;
+    static NormalBumpClassDesc normalBump;
     static ClassDirectory directory = [] {
         ClassDirectory d;
         d.Add(&paramBlock2);
         d.Add(&paramBlock);
         d.Add(&bitmap);
         d.Add(&uvGen);
+        d.Add(&normalBump);
         return d;
     }();
     return directory;

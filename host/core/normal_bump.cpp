@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr ULONG kNormalBumpClassIdA = 0x4c4e424d;
-constexpr ULONG kNormalBumpClassIdB = 0x00000001;
-
 // A unit vector perpendicular to unit n, for surfaces without usable tangents.
 Point3 AnyPerpendicular(const Point3& n) {
     const Point3 axis = std::fabs(n.x) < 0.9f ? Point3(1.0f, 0.0f, 0.0f) : Point3(0.0f, 1.0f, 0.0f);
@@ -22,7 +19,7 @@ Point3 AnyPerpendicular(const Point3& n) {
 NormalBumpTex::NormalBumpTex() = default;
 NormalBumpTex::~NormalBumpTex() = default;
 
-Class_ID NormalBumpTex::ClassID() { return Class_ID(kNormalBumpClassIdA, kNormalBumpClassIdB); }
+Class_ID NormalBumpTex::ClassID() { return NORMAL_BUMP_CLASS_ID; }
 
 RefTargetHandle NormalBumpTex::GetReference(int i) { return i == 0 ? normalMap_ : nullptr; }
 

@@ -3,6 +3,9 @@
 
 #include "texmap.h"
 
+// The Normal Bump map's class id (its super class is TEXMAP_CLASS_ID).
+constexpr Class_ID NORMAL_BUMP_CLASS_ID(0x4c4e424d, 0x00000001);
+
 // Holds a normal map (reference 0, sub-texture 0) whose colours encode unit
 // normals in the surface's tangent frame: red along +u, green along +v, blue
 // along the normal, each as (c + 1) / 2. Its colour is the normal map's colour;

@@ -65,10 +65,21 @@ ClassLookup SceneClassLookup(const DllDir* plugins) {
     };
 }
 
+ClassLookup SceneClassLookup(std::vector<ClassDesc*> pluginClasses) {
+    return
+        [plugins = std::move(pluginClasses)](SClass_ID sclass, const Class_ID& cid) -> ClassDesc* {
+            if (ClassDesc* cd = HostClassDirectory().FindClass(sclass, cid)) return cd;
+            for (ClassDesc* cd : plugins) {
+                if (cd && cd->SuperClassID() == sclass && cd->ClassID() == cid) return cd;
+            }
+            return nullptr;
+        };
+}
+
 // --- Saving -----------------------------------------------------------------------
 
-bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned char>* bytes,
-                std::string* error, std::size_t capacity) {
+bool WriteScene(const std::vector<ReferenceTarget*>& roots, const ClassLookup& classes,
+                std::vector<unsigned char>* bytes, std::string* error, std::size_t capacity) {
     // Every object once, each before the objects it references (depth first).
     std::vector<ReferenceTarget*> objects;
     std::unordered_map<ReferenceTarget*, std::int32_t> indexOf;
@@ -86,12 +97,25 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
         }
     }
 
-    ChunkWriter w;
-    w.SetCapacity(capacity);
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;
     };
+    // Loading refuses a whole file for one object whose class it cannot find: such a
+    // file would lose everything it holds, so it is not written at all.
+    for (std::size_t n = 0; n < objects.size(); ++n) {
+        ReferenceTarget* obj = objects[n];
+        const SClass_ID sclass = obj->SuperClassID();
+        const Class_ID cid = obj->ClassID();
+        if (!classes || !classes(sclass, cid))
+            return fail("object " + std::to_string(n) + " (" + Describe(obj) +
+                        ") is of a class that loading would not know (super class " + Hex(sclass) +
+                        ", class id (" + Hex(cid.PartA()) + ", " + Hex(cid.PartB()) +
+                        ")): a file holding it could not be loaded again");
+    }
+
+    ChunkWriter w;
+    w.SetCapacity(capacity);
 
     w.BeginChunk(kHeaderChunk);
     w.Write(kMagic, sizeof kMagic, nullptr);
@@ -147,10 +171,10 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
 }
 
 bool SaveSceneFile(const std::filesystem::path& path, const std::vector<ReferenceTarget*>& roots,
-                   std::string* error, std::size_t capacity) {
+                   const ClassLookup& classes, std::string* error, std::size_t capacity) {
     try {
         std::vector<unsigned char> bytes;
-        if (!WriteScene(roots, &bytes, error, capacity)) return false;
+        if (!WriteScene(roots, classes, &bytes, error, capacity)) return false;
         // A file that loading would refuse must not replace one it reads.
         if (bytes.size() > kMaxSceneFileBytes) {
             if (error)
@@ -475,6 +499,16 @@ bool SceneLoader::Load(LoadedScene* scene, std::string* error) {
                     std::to_string(objectCount_) + " objects its header announces"),
                failed();
     if (reader_.Failed()) return Fail("the file is damaged"), failed();
+    // The objects are the last chunk: whatever follows them (a second list of objects,
+    // say) means the file was damaged or pieced together, and what it holds is unsure.
+    if (reader_.Offset() < size_) {
+        const std::size_t tail = size_ - reader_.Offset();
+        return Fail("the file has " + std::to_string(tail) + " byte" + (tail == 1 ? "" : "s") +
+                    " after its last chunk" +
+                    (reader_.PeekNextChunkID() == kObjectsChunk ? " (a second list of objects)"
+                                                                : "")),
+               failed();
+    }
     if (!RestoreReferences()) return failed();
 
     reader_.RunPostLoadCallbacks();

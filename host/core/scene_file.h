@@ -42,19 +42,26 @@ CoreExport ClassDirectory& HostClassDirectory();
 
 // The host's own classes first, then those of the loaded plug-ins (when given).
 CoreExport ClassLookup SceneClassLookup(const DllDir* plugins);
+// The host's own classes first, then the given ones (of plug-ins linked into the
+// program rather than loaded).
+CoreExport ClassLookup SceneClassLookup(std::vector<ClassDesc*> pluginClasses);
 
-// Writes the roots and everything they reference. False, with the reason, when an
-// object's Save fails or a write fails; the bytes are then incomplete.
-CoreExport bool WriteScene(const std::vector<ReferenceTarget*>& roots,
+// Writes the roots and everything they reference. `classes` are those a loader of
+// the file will know: an object of any other class is refused before anything is
+// written, since the file could not be loaded again. False, with the reason, when an
+// object's class is unknown, its Save fails or a write fails; the bytes are then
+// incomplete.
+CoreExport bool WriteScene(const std::vector<ReferenceTarget*>& roots, const ClassLookup& classes,
                            std::vector<unsigned char>* bytes, std::string* error,
                            std::size_t capacity = SIZE_MAX);
 
 // Writes a scene file as ReplaceRegularFile (regular_file.h) replaces a file: the
 // whole scene or nothing, through links, keeping the previous file's permissions; a
-// failed save leaves the previous file as it was. The reason of a failure names the
-// file and says what the system said.
+// failed save (an object WriteScene refuses among them) leaves the previous file as
+// it was. The reason of a failure names the file and says what the system said.
 CoreExport bool SaveSceneFile(const std::filesystem::path& path,
-                              const std::vector<ReferenceTarget*>& roots, std::string* error,
+                              const std::vector<ReferenceTarget*>& roots,
+                              const ClassLookup& classes, std::string* error,
                               std::size_t capacity = SIZE_MAX);
 
 struct LoadedScene {

@@ -93,6 +93,8 @@ public:
 
     // Bytes left in the open data chunk.
     std::uint64_t Remaining() const;
+    // Where reading stands, in bytes from the start of the buffer.
+    std::size_t Offset() const { return pos_; }
 
     bool Failed() const { return !error_.empty(); }
     const std::string& Error() const { return error_; }

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -186,7 +190,7 @@ TEST(SceneFile, HostObjectsComeBackWithTheirReferencesAndSettings) {
     map->GetUVGen()->SetCoordMapping(UVMAP_SPHERE_ENV);
     Bytes bytes;
     std::string error;
-    ASSERT_TRUE(WriteScene({map}, &bytes, &error)) << error;
+    ASSERT_TRUE(WriteScene({map}, SceneClassLookup(nullptr), &bytes, &error)) << error;
     map->DeleteMe();
 
     LoadedScene scene;
@@ -209,7 +213,7 @@ TEST(SceneFile, UnknownClassOrOtherFormatIsRefusedWithAReason) {
     BitmapTex* map = NewDefaultBitmapTex();
     Bytes bytes;
     std::string error;
-    ASSERT_TRUE(WriteScene({map}, &bytes, &error));
+    ASSERT_TRUE(WriteScene({map}, SceneClassLookup(nullptr), &bytes, &error));
     map->DeleteMe();
     LoadedScene scene;
     const ClassLookup none = [](SClass_ID, const Class_ID&) -> ClassDesc* { return nullptr; };
@@ -220,6 +224,66 @@ TEST(SceneFile, UnknownClassOrOtherFormatIsRefusedWithAReason) {
     EXPECT_FALSE(ReadScene(bytes.data(), bytes.size(), SceneClassLookup(nullptr), &scene, &error));
     EXPECT_NE(error.find("not a scene file"), std::string::npos);
     EXPECT_TRUE(scene.roots.empty());
+}
+
+TEST(SceneFile, SavingRefusesAClassThatLoadingWouldNotKnowAndKeepsThePreviousFile) {
+    BitmapTex* map = NewDefaultBitmapTex();
+    // A loader that knows bitmaps but not their coordinates.
+    const ClassLookup noCoordinates = [](SClass_ID sclass, const Class_ID& cid) -> ClassDesc* {
+        return sclass == UVGEN_CLASS_ID ? nullptr : HostClassDirectory().FindClass(sclass, cid);
+    };
+    Bytes bytes = {1, 2, 3};
+    std::string error;
+    EXPECT_FALSE(WriteScene({map}, noCoordinates, &bytes, &error));
+    EXPECT_NE(error.find("(StandardUVGen) is of a class that loading would not know"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(bytes, (Bytes{1, 2, 3}));
+
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("lumra_scene_file_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "scene.lsc";
+    auto contents = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_TRUE(SaveSceneFile(file, {map}, SceneClassLookup(nullptr), &error)) << error;
+    const Bytes before = contents();
+    map->SetName(L"Changed");
+    EXPECT_FALSE(SaveSceneFile(file, {map}, noCoordinates, &error));
+    EXPECT_NE(error.find("StandardUVGen"), std::string::npos) << error;
+    EXPECT_EQ(contents(), before);
+    map->DeleteMe();
+    std::filesystem::remove_all(dir);
+}
+
+TEST(SceneFile, BytesAfterTheLastChunkAreRefused) {
+    BitmapTex* map = NewDefaultBitmapTex();
+    Bytes bytes;
+    std::string error;
+    ASSERT_TRUE(WriteScene({map}, SceneClassLookup(nullptr), &bytes, &error)) << error;
+    map->DeleteMe();
+    // The objects come after the header chunk and the list of roots.
+    const std::size_t roots = le::GetU32(&bytes[2]);
+    const std::size_t objects = roots + le::GetU32(&bytes[roots + 2]);
+    ASSERT_EQ(le::GetU16(&bytes[objects]), 0x2020);
+
+    Bytes oneMore = bytes;
+    oneMore.push_back(0);
+    Bytes twoLists = bytes;
+    twoLists.insert(twoLists.end(), bytes.begin() + static_cast<std::ptrdiff_t>(objects),
+                    bytes.end());
+    const std::pair<const Bytes*, std::string> cases[] = {
+        {&oneMore, "the file has 1 byte after its last chunk"},
+        {&twoLists, "after its last chunk (a second list of objects)"}};
+    for (const auto& [damaged, reason] : cases) {
+        LoadedScene scene;
+        EXPECT_FALSE(
+            ReadScene(damaged->data(), damaged->size(), SceneClassLookup(nullptr), &scene, &error));
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_TRUE(scene.roots.empty());
+    }
 }
 
 // A maker that keeps none of the references it is given, as an object does with a

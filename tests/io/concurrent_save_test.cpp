@@ -28,7 +28,7 @@ TEST_F(ConcurrentSave, FileAlwaysHoldsOneWholeSave) {
     LumraMtl* mtl = NewMaterial();
     mtl->SetName(L"start");
     std::string error;
-    ASSERT_TRUE(SaveSceneFile(file, {mtl}, &error)) << error;
+    ASSERT_TRUE(SaveSceneFile(file, {mtl}, TestClasses(), &error)) << error;
 
     pid_t writers[2];
     for (int w = 0; w < 2; ++w) {
@@ -38,7 +38,7 @@ TEST_F(ConcurrentSave, FileAlwaysHoldsOneWholeSave) {
             int failures = 0;
             for (int round = 0; round < kRounds; ++round) {
                 mtl->SetName(SaveName(L"AB"[w], round).c_str());
-                failures += !SaveSceneFile(file, {mtl}, &error);
+                failures += !SaveSceneFile(file, {mtl}, TestClasses(), &error);
             }
             ::_exit(failures);
         }

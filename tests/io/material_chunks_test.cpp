@@ -309,10 +309,10 @@ TEST_F(MaterialChunks, FailedWriteFailsTheSaveAndKeepsThePreviousFile) {
     std::filesystem::create_directories(dir);
     const auto file = dir / "scene.lsc";
     std::string error;
-    ASSERT_TRUE(SaveSceneFile(file, {mtl}, &error)) << error;
+    ASSERT_TRUE(SaveSceneFile(file, {mtl}, TestClasses(), &error)) << error;
     const auto before = std::filesystem::file_size(file);
     mtl->SetName(L"A much longer name than before, which makes the file grow");
-    EXPECT_FALSE(SaveSceneFile(file, {mtl}, &error, before));
+    EXPECT_FALSE(SaveSceneFile(file, {mtl}, TestClasses(), &error, before));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(std::filesystem::file_size(file), before);
     std::size_t entries = 0;

@@ -10,21 +10,14 @@
 #include <vector>
 
 // The host's classes and the material's, as a host with the plug-in loaded finds them.
-inline ClassLookup TestClasses() {
-    return [](SClass_ID sclass, const Class_ID& cid) -> ClassDesc* {
-        if (ClassDesc* cd = HostClassDirectory().FindClass(sclass, cid)) return cd;
-        if (sclass == MATERIAL_CLASS_ID && cid == LUMRA_MTL_CLASS_ID)
-            return &lumraMaterialClassDesc;
-        return nullptr;
-    };
-}
+inline ClassLookup TestClasses() { return SceneClassLookup({&lumraMaterialClassDesc}); }
 
 class SceneTest : public PluginTest {
 protected:
     std::vector<unsigned char> Save(const std::vector<ReferenceTarget*>& roots) {
         std::vector<unsigned char> bytes;
         std::string error;
-        EXPECT_TRUE(WriteScene(roots, &bytes, &error)) << error;
+        EXPECT_TRUE(WriteScene(roots, TestClasses(), &bytes, &error)) << error;
         return bytes;
     }
     // Loads a scene; the materials it holds are deleted with the test's own.
