@@ -84,7 +84,8 @@ TEST_F(SceneCli, SavedMaterialLoadsWithItsSettingsAndMaps) {
     const std::string file = Path("scene.lsc");
     Result saved = Lumra("save '" + file +
                          "' --set mtl_reflect_brdf=TRGGX --set mtl_refl_gloss=0.7 "
-                         "--map mtl_diffuse_map=/textures/oak.png");
+                         "--map mtl_diffuse_map=/textures/oak.png "
+                         "--map mtl_normal_map=normal:/textures/relief.png");
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
     Result loaded = Lumra("load '" + file + "'");
     ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
@@ -93,6 +94,7 @@ TEST_F(SceneCli, SavedMaterialLoadsWithItsSettingsAndMaps) {
     EXPECT_TRUE(HasLine(loaded.out, "reflectBrdf", "4"));
     EXPECT_TRUE(HasLine(loaded.out, "46", "0.7"));
     EXPECT_NE(loaded.out.find("\"oak\" (Bitmap)"), std::string::npos);
+    EXPECT_NE(loaded.out.find("\"relief\" (Normal Bump)"), std::string::npos);
     EXPECT_EQ(loaded.out.find("upgraded"), std::string::npos);
 }
 
@@ -136,9 +138,26 @@ TEST_F(SceneCli, DamagedFileIsRefusedWithAReason) {
     Result r = Lumra("load '" + file + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("bytes"), std::string::npos) << r.err;
+    // A file with a tail is damaged too.
+    const std::string tailed = Path("shared_maps.lsc");
+    std::ofstream(tailed, std::ios::binary | std::ios::app) << "tail";
+    Result tail = Lumra("load '" + tailed + "'");
+    EXPECT_EQ(tail.exitCode, 1);
+    EXPECT_NE(tail.err.find("4 bytes after its last chunk"), std::string::npos) << tail.err;
     Result missing = Lumra("load '" + Path("none.lsc") + "'");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("cannot open"), std::string::npos);
+}
+
+TEST_F(SceneCli, ControlCharactersInNamesArePrintedEscaped) {
+    ASSERT_EQ(RunProgram(FIXTURES_EXE, Quoted(dir_.string())).exitCode, 0);
+    Result r = Lumra("load '" + Path("control_names.lsc") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("material 1 \"Red\\x1B[31m alert\\x07\\u{202E}\""), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"line\\x0Amaterial 2 \"fake\"\" (Bitmap)"), std::string::npos);
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.out.find("\nmaterial 2"), std::string::npos);  // no line the file made up
 }
 
 }  // namespace
