@@ -102,7 +102,7 @@ void BM_LoadSharedTexture(benchmark::State& state) {
     std::string error;
     {
         std::vector<ReferenceTarget*> scene = MakeSharedScene(n);
-        if (!SaveSceneFile(path, scene, &error)) state.SkipWithError(error.c_str());
+        if (!SaveSceneFile(path, scene, FindTestClass, &error)) state.SkipWithError(error.c_str());
         for (ReferenceTarget* m : scene) m->DeleteMe();
     }
     for (auto _ : state) {
