@@ -7,6 +7,7 @@
 #include "shading/gloss.h"
 #include "shading/shade_random.h"
 #include "shading/shade_statistics.h"
+#include "shading/tone_curve.h"
 
 #include "brdf/local_frame.h"
 #include "brdf/microfacet_sampler.h"
@@ -271,11 +272,7 @@ void LumraMtl::Shade(ShadeContext& sc) {
     const Color Ce = ModulatedColor(sc, kEmissionMap, cached.emissionColor, cached.emissionMult,
                                     cached.emissionMultOn);
     Color y;
-    for (int ch = 0; ch < 3; ++ch) {
-        const float x = (Avg[ch] + Ce[ch]) * kExposure;
-        const float x2 = x * x;
-        y[ch] = x * std::pow(x2 * x2 * x + 1.0f, -0.2f);
-    }
+    for (int ch = 0; ch < 3; ++ch) y[ch] = ToneCurve((Avg[ch] + Ce[ch]) * kExposure);
 
     // 19. The cut-out once more, after the tone curve.
     sc.out.c = y + (bg - y) * cw;

@@ -4,7 +4,9 @@
 
 #include "shading/gloss.h"
 #include "shading/shade_random.h"
+#include "shading/tone_curve.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -145,7 +147,7 @@ TEST_F(ShadeTest, TranslucencyComesOnlyFromBackLightsBeforeTheFirstFrontLight) {
     backFirst.AddLight(&back);
     backFirst.AddLight(&front);
     mtl->Shade(backFirst);
-    ExpectGrey(backFirst.out.c, ToneCurve(0.5f * 1.5f));
+    ExpectGrey(backFirst.out.c, ReferenceToneCurve(0.5f * 1.5f));
 
     LitContext frontFirst;
     frontFirst.AddLight(&front);
@@ -171,7 +173,7 @@ TEST_F(ShadeTest, FresnelWeightsTheMirrorReflection) {
             {{mtl_diffuse_mult, 0.0f}, {mtl_reflect_mult, 1.0f}, {mtl_reflect_ior, c.ior}});
         LitContext sc(c.view);
         mtl->Shade(sc);
-        ExpectGrey(sc.out.c, ToneCurve(c.weight * 1.5f), 1e-4f);
+        ExpectGrey(sc.out.c, ReferenceToneCurve(c.weight * 1.5f), 1e-4f);
     }
 }
 
@@ -217,7 +219,7 @@ TEST_F(ShadeTest, TheOpacityMapCutsOutAgainstTheBackground) {
             ExpectGrey(sc.out.c, bg);  // below one half: fully cut out
         } else {
             const float cw = 0.51f;
-            const float y = ToneCurve(bg * cw * 1.5f);
+            const float y = ReferenceToneCurve(bg * cw * 1.5f);
             ExpectGrey(sc.out.c, y + (bg - y) * cw, 1e-4f);
         }
     }
@@ -245,4 +247,50 @@ TEST_F(ShadeTest, GBufferIdIsPassedOn) {
     LitContext sc;
     mtl->Shade(sc);
     EXPECT_EQ(sc.out.gbufId, 9);
+}
+
+TEST(ToneCurve, RisesToOneForEveryFiniteInputAndBlacksOutTheRest) {
+    float previous = 0.0f;
+    for (float x = 1e-38f; x < 3e38f; x *= 1.01f) {
+        const float y = ToneCurve(x);
+        ASSERT_GE(y, 0.0f) << x;
+        ASSERT_LE(y, 1.0f) << x;
+        ASSERT_GE(y, previous - 4e-7f) << x;  // rising, up to the rounding of its last bits
+        previous = std::max(previous, y);
+    }
+    EXPECT_EQ(ToneCurve(1e-40f), 1e-40f);  // like x near 0, denormals too
+    EXPECT_EQ(ToneCurve(5e7f * 1.5f), 1.0f);
+    EXPECT_EQ(ToneCurve(FLT_MAX), 1.0f);
+    EXPECT_EQ(ToneCurve(INFINITY), 1.0f);
+    for (float x : {-1.0f, -1e30f, -INFINITY, NAN}) EXPECT_EQ(ToneCurve(x), 0.0f) << x;
+}
+
+TEST_F(ShadeTest, ExtremeAndNegativeColoursShadeToFiniteColours) {
+    UseTestEnvironment();
+    FixedLight light(0.7f);
+    const float extremes[] = {5e7f, 1e38f, -1.0f, -1e38f, 1e-40f};
+    for (int model = 0; model < 5; ++model) {
+        for (const float v : extremes) {
+            for (const ParamID colour : {mtl_diffuse_color, mtl_reflect_color, mtl_emission_color,
+                                         mtl_transparency_color, mtl_translucency_color}) {
+                LumraMtl* mtl = Material({{mtl_reflect_mult, 1.0f},
+                                          {mtl_transparency_mult, 1.0f},
+                                          {mtl_translucency_mult, 1.0f},
+                                          {mtl_emission_mult, 1.0f},
+                                          {mtl_refl_gloss, 0.7f}});
+                mtl->pblock->SetValue(mtl_reflect_brdf, 0, model);
+                mtl->pblock->SetValue(colour, 0, Color(v, v, v));
+                Refresh(mtl);
+                LitContext sc;
+                sc.AddLight(&light);
+                mtl->Shade(sc);
+                for (int ch = 0; ch < 3; ++ch) {
+                    EXPECT_TRUE(std::isfinite(sc.out.c[ch]) && sc.out.c[ch] >= 0.0f)
+                        << "model " << model << ", colour " << colour << " = " << v << ": "
+                        << sc.out.c[ch];
+                }
+                if (colour == mtl_emission_color && v == 5e7f) ExpectGrey(sc.out.c, 1.0f, 0.0f);
+            }
+        }
+    }
 }

@@ -53,9 +53,9 @@ TEST_F(SlotRenderTest, AMirrorReflectsTheEnvironmentAtTheReflectedDirection) {
             const Color e =
                 DirectionEnvironment::At(probe.VectorTo(probe.ReflectVector(), REF_WORLD));
             const Color& got = pixels[static_cast<std::size_t>(y) * 48 + x];
-            EXPECT_NEAR(got.r, ToneCurve(1.5f * e.r), 1e-4f) << x << "," << y;
-            EXPECT_NEAR(got.g, ToneCurve(1.5f * e.g), 1e-4f) << x << "," << y;
-            EXPECT_NEAR(got.b, ToneCurve(1.5f * e.b), 1e-4f) << x << "," << y;
+            EXPECT_NEAR(got.r, ReferenceToneCurve(1.5f * e.r), 1e-4f) << x << "," << y;
+            EXPECT_NEAR(got.g, ReferenceToneCurve(1.5f * e.g), 1e-4f) << x << "," << y;
+            EXPECT_NEAR(got.b, ReferenceToneCurve(1.5f * e.b), 1e-4f) << x << "," << y;
             ++checked;
         }
     }
@@ -95,7 +95,7 @@ TEST_F(SlotRenderTest, ABlackEnvironmentLeavesTheLitShadingAlone) {
             const float F =
                 0.5f * std::fabs((n2 - 3.0f * c + c * c) / (n2 + 3.0f * c + c * c) +
                                  (n2 * c * c - 3.0f * c + 1.0f) / (n2 * c * c + 3.0f * c + 1.0f));
-            const float expected = ToneCurve(1.5f * lit * (1.0f - std::fmin(F, 1.0f)));
+            const float expected = ReferenceToneCurve(1.5f * lit * (1.0f - std::fmin(F, 1.0f)));
             EXPECT_NEAR(pixels[static_cast<std::size_t>(y) * 40 + x].g, expected, 2e-4f)
                 << x << "," << y;
         }

@@ -107,4 +107,4 @@ protected:
 };
 
 // The tone curve the shader applies after the exposure.
-inline float ToneCurve(float x) { return x / std::pow(std::pow(x, 5.0f) + 1.0f, 0.2f); }
+inline float ReferenceToneCurve(float x) { return x / std::pow(std::pow(x, 5.0f) + 1.0f, 0.2f); }
