@@ -6,24 +6,13 @@
 // traffic between cores; a query sums them.
 #pragma once
 
-#include "baseinterface.h"
+#include "shading/ishadestatistics.h"
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
 #include <mutex>
 #include <vector>
-
-#define LUMRA_SHADE_STATISTICS_INTERFACE Interface_ID(0x4C756D72, 0x53686164)
-
-class IShadeStatistics : public FPInterface {
-public:
-    Interface_ID GetID() override { return LUMRA_SHADE_STATISTICS_INTERFACE; }
-    FPInterfaceDesc* GetDesc() override { return nullptr; }
-    virtual std::uint64_t Calls() = 0;
-    virtual std::uint64_t Iterations() = 0;
-    virtual void Reset() = 0;
-};
 
 class ShadeStatistics : public IShadeStatistics {
 public:
