@@ -11,6 +11,10 @@
 
 class Texmap;
 
+// The material's class id, under the host's MATERIAL_CLASS_ID: a material whose
+// ClassID() is this one can be read through ILumraMtl.
+#define LUMRA_MTL_CLASS_ID Class_ID(0xA3F0E60D, 0x941BA693)
+
 class ILumraMtl : public Mtl {
 public:
     virtual Texmap* GetDiffuseMap() = 0;

@@ -10,8 +10,6 @@
 
 #include <atomic>
 
-#define LUMRA_MTL_CLASS_ID Class_ID(0xA3F0E60D, 0x941BA693)
-
 class LumraMtl : public ILumraMtl {
 public:
     IParamBlock2* pblock = nullptr;
