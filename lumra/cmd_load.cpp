@@ -4,8 +4,6 @@
 #include "scene_materials.h"
 #include "text.h"
 
-#include "material/param_ids.h"
-
 #include <cstdio>
 
 int RunLoad(const HostOptions& hostOptions, const LoadOptions& options) {
@@ -29,7 +27,7 @@ int RunLoad(const HostOptions& hostOptions, const LoadOptions& options) {
         std::printf("\nmaterial %zu \"%s\"\n", n + 1,
                     EscapeControls(ToUtf8(mtl->GetName().str())).c_str());
         ClassDesc* cd = host.Dlls().FindClass(mtl->SuperClassID(), mtl->ClassID());
-        IParamBlock2* block = mtl->GetParamBlockByID(kLumraParamBlockId);
+        IParamBlock2* block = MaterialParamBlock(mtl, cd);
         if (!cd || !block) {
             std::printf("(no parameter block)\n");
             continue;

@@ -10,8 +10,8 @@
 #include "scene_materials.h"
 #include "text.h"
 
-#include "material/lumra_mtl.h"
-#include "shading/shade_statistics.h"
+#include "material/ilumramtl.h"
+#include "shading/ishadestatistics.h"
 
 #include "sample_slot.h"
 

@@ -4,8 +4,6 @@
 #include "material_setup.h"
 #include "scene_materials.h"
 
-#include "material/param_ids.h"
-
 #include <cstdio>
 
 int RunSave(const HostOptions& hostOptions, const SaveOptions& options) {

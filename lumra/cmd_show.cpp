@@ -1,10 +1,8 @@
 // lumra show: a new material, optionally changed as a script would change it, with
-// every parameter of its block and the cached values the shader reads.
+// every parameter of its block and what the renderer reads through ILumraMtl.
 #include "commands.h"
 #include "material_print.h"
 #include "material_setup.h"
-
-#include "material/param_ids.h"
 
 #include <cstdio>
 
@@ -20,6 +18,6 @@ int RunShow(const HostOptions& hostOptions, const ShowOptions& options) {
         std::fprintf(stderr, "lumra: %s\n", error.c_str());
         return 1;
     }
-    PrintMaterial(mtl.get(), cd, mtl->GetParamBlockByID(kLumraParamBlockId), 0);
+    PrintMaterial(mtl.get(), cd, MaterialParamBlock(mtl.get(), cd), 0);
     return 0;
 }

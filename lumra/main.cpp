@@ -37,7 +37,8 @@ int Run(int argc, char** argv) {
     auto* showCmd = app.add_subcommand(
         "show",
         "Create a material and print every parameter (id, internal name, type, value, "
-        "range, label) in declaration order, then its cached values after an update.");
+        "range, label) in declaration order, then what the renderer reads through "
+        "ILumraMtl after an update.");
     showCmd
         ->add_option("--set", show.settings,
                      "Set a parameter by internal name before printing, as a script would: "

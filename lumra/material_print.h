@@ -5,6 +5,6 @@
 #include "mtl.h"
 
 // Every parameter of the block at time t (id, internal name, type, value, range,
-// label) in declaration order; then, for a Lumra material, its cached values after
-// an update at t.
+// label) in declaration order; then, for a Lumra material, the values of its
+// ILumraMtl getters after an update at t.
 void PrintMaterial(Mtl* mtl, ClassDesc* cd, IParamBlock2* block, TimeValue t);

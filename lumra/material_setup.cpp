@@ -1,7 +1,5 @@
 #include "material_setup.h"
 
-#include "material/param_ids.h"
-
 #include <cstdio>
 
 bool ParseSettings(const std::vector<std::string>& texts, std::vector<Setting>* settings,
@@ -27,7 +25,7 @@ bool LoadLumraMaterialClass(PluginHost& host, const HostOptions& options, ClassD
 
 bool ApplyMaterialSettings(Mtl* mtl, ClassDesc* cd, const std::vector<Setting>& settings,
                            const std::vector<Setting>& maps, bool warn, std::string* error) {
-    IParamBlock2* block = mtl->GetParamBlockByID(kLumraParamBlockId);
+    IParamBlock2* block = MaterialParamBlock(mtl, cd);
     if (!block) {
         *error = "the material has no parameter block";
         return false;

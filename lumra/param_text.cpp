@@ -220,6 +220,18 @@ std::string FormatParamRange(const ParamDef& def) {
     return FormatFloat(def.range_low.f) + " .. " + FormatFloat(def.range_high.f);
 }
 
+std::string FormatMap(Texmap* map) {
+    if (!map) return "none";
+    MSTR className;
+    map->GetClassName(className);
+    std::string text = "\"";
+    text += EscapeControls(ToUtf8(map->GetName().str()));
+    text += "\" (";
+    text += ToUtf8(className.str());
+    text += ")";
+    return text;
+}
+
 std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef& def, TimeValue t) {
     switch (def.type) {
         case TYPE_FLOAT:
@@ -238,18 +250,8 @@ std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef&
             }
             return std::to_string(v);
         }
-        case TYPE_TEXMAP: {
-            Texmap* map = block->GetTexmap(def.ID, t);
-            if (!map) return "none";
-            MSTR className;
-            map->GetClassName(className);
-            std::string text = "\"";
-            text += EscapeControls(ToUtf8(map->GetName().str()));
-            text += "\" (";
-            text += ToUtf8(className.str());
-            text += ")";
-            return text;
-        }
+        case TYPE_TEXMAP:
+            return FormatMap(block->GetTexmap(def.ID, t));
         default:
             return "?";
     }

@@ -27,6 +27,9 @@ bool ApplySetting(IParamBlock2* block, ClassDesc* cd, const Setting& setting, Ti
 // the reason when the name is unknown or not a map.
 bool ApplyMapSetting(IParamBlock2* block, const Setting& setting, TimeValue t, std::string* error);
 
+// A map as text: its name and class, e.g. "oak" (Bitmap), or none.
+std::string FormatMap(Texmap* map);
+
 // The parameter's value at time t as text; list choices as "3 (GGX)", maps by name.
 std::string FormatParamValue(IParamBlock2* block, ClassDesc* cd, const ParamDef& def, TimeValue t);
 std::string FormatParamType(const ParamDef& def);

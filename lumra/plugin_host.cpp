@@ -2,9 +2,12 @@
 
 #include "text.h"
 
-#include "material/lumra_mtl.h"
+#include "material/ilumramtl.h"
+
+#include "iparamb2.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 
 #ifndef LUMRA_DEFAULT_PLUGIN_DIR
@@ -15,6 +18,16 @@ std::string DefaultPluginDir() { return LUMRA_DEFAULT_PLUGIN_DIR; }
 
 void MtlDeleter::operator()(Mtl* mtl) const {
     if (mtl) mtl->DeleteMe();
+}
+
+IParamBlock2* MaterialParamBlock(Mtl* mtl, ClassDesc* cd) {
+    if (!mtl || !cd) return nullptr;
+    for (int i = 0; i < cd->NumParamBlockDescs(); ++i) {
+        const ParamBlockDesc2* desc = cd->GetParamBlockDesc(i);
+        if (desc && desc->int_name && std::wcscmp(desc->int_name, L"parameters") == 0)
+            return mtl->GetParamBlockByID(desc->ID);
+    }
+    return nullptr;
 }
 
 bool PluginHost::Load(const HostOptions& options, std::string* error) {

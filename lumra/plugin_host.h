@@ -22,6 +22,11 @@ struct MtlDeleter {
 };
 using MtlHandle = std::unique_ptr<Mtl, MtlDeleter>;
 
+// The block of the material's parameters: the one its class declares by the
+// internal name "parameters", found through the class's block descriptors. Null when
+// the class declares no such block or the material does not hold it.
+IParamBlock2* MaterialParamBlock(Mtl* mtl, ClassDesc* cd);
+
 class PluginHost {
 public:
     // Loads every plug-in of the folder; false (with the reasons) when none loads.

@@ -42,8 +42,8 @@ Result RunLumra(const std::string& args, const std::string& shell = "") {
     return r;
 }
 
-// The line of `show` output that lists a parameter (after its id) or a cached
-// member (first).
+// The line of `show` output that lists a parameter (after its id) or a getter of
+// ILumraMtl (first).
 std::string ParamLine(const std::string& out, const std::string& name) {
     std::istringstream lines(out);
     std::string line;
@@ -69,7 +69,15 @@ TEST(LumraCli, ClassesListsTheMaterial) {
     EXPECT_NE(r.out.find("Lumra renderer material editor"), std::string::npos);
 }
 
-TEST(LumraCli, ShowListsEveryParameterInDeclarationOrderThenTheCache) {
+// The value a getter of ILumraMtl printed.
+std::string GetterValue(const std::string& out, const std::string& getter) {
+    std::istringstream words(ParamLine(out, getter));
+    std::string name, value;
+    words >> name >> value;
+    return value;
+}
+
+TEST(LumraCli, ShowListsEveryParameterInDeclarationOrderThenTheAccessor) {
     const Result r = RunLumra("show");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("68 parameters"), std::string::npos);
@@ -81,9 +89,14 @@ TEST(LumraCli, ShowListsEveryParameterInDeclarationOrderThenTheCache) {
     EXPECT_NE(ParamLine(r.out, "mtl_reflect_brdf").find("3 (GGX)"), std::string::npos);
     EXPECT_NE(ParamLine(r.out, "mtl_reflect_cospower").find("1 .. 1000000"), std::string::npos);
     EXPECT_NE(ParamLine(r.out, "mtl_refl_fresnel_on,").find("ReflectFresnelOn"), std::string::npos);
-    EXPECT_NE(r.out.find("cached values after Update"), std::string::npos);
-    EXPECT_NE(ParamLine(r.out, "reflectIor").find("1.5"), std::string::npos);
-    EXPECT_NE(ParamLine(r.out, "specularColor").find("legacy"), std::string::npos);
+    EXPECT_NE(r.out.find("ILumraMtl, as the renderer reads it after Update at time 0 (valid "
+                         "forever)"),
+              std::string::npos);
+    EXPECT_EQ(GetterValue(r.out, "GetReflectIor"), "1.5");
+    EXPECT_EQ(GetterValue(r.out, "GetReflectBrdf"), "3");
+    EXPECT_EQ(GetterValue(r.out, "GetDiffuseMap"), "none");
+    EXPECT_EQ(GetterValue(r.out, "HasOpacityMap"), "false");
+    EXPECT_EQ(GetterValue(r.out, "GetBumpRadius"), "0.25");
 }
 
 TEST(LumraCli, ShowAppliesSettingsAsAScriptWould) {
@@ -97,8 +110,12 @@ TEST(LumraCli, ShowAppliesSettingsAsAScriptWould) {
     EXPECT_NE(ParamLine(r.out, "mtl_emission_gi").find("false"), std::string::npos);
     EXPECT_NE(ParamLine(r.out, "mtl_lock_specular,").find("false"), std::string::npos);
     EXPECT_NE(ParamLine(r.out, "mtl_reflect_extrusion").find("1 (luminance)"), std::string::npos);
-    EXPECT_NE(ParamLine(r.out, "reflectBrdf").find(" 4 "), std::string::npos);
-    EXPECT_NE(ParamLine(r.out, "reflGloss").find("0.25"), std::string::npos);
+    // The renderer sees the changed values through the accessor.
+    EXPECT_EQ(GetterValue(r.out, "GetReflectBrdf"), "4");
+    EXPECT_EQ(GetterValue(r.out, "GetReflectGloss"), "0.25");
+    EXPECT_EQ(GetterValue(r.out, "GetFogColor"), "0.1,0.2,0.3");
+    EXPECT_EQ(GetterValue(r.out, "GetEmissionGi"), "false");
+    EXPECT_EQ(GetterValue(r.out, "GetReflectExtrusion"), "1");
     EXPECT_TRUE(r.err.empty()) << r.err;
 }
 

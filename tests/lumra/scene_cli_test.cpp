@@ -66,7 +66,7 @@ protected:
     fs::path dir_;
 };
 
-// The line that names a parameter or a cached member.
+// The line that names a parameter or a getter of ILumraMtl.
 bool HasLine(const std::string& out, const std::string& first, const std::string& value) {
     std::istringstream lines(out);
     std::string line;
@@ -74,7 +74,7 @@ bool HasLine(const std::string& out, const std::string& first, const std::string
         std::istringstream words(line);
         std::string a, b, c, d;
         words >> a >> b >> c >> d;
-        // "ID NAME TYPE VALUE ..." for a parameter, "NAME VALUE SOURCE" for a cached member.
+        // "ID NAME TYPE VALUE ..." for a parameter, "GETTER VALUE" for a getter.
         if (a == first && (b == value || d == value)) return true;
     }
     return false;
@@ -91,10 +91,12 @@ TEST_F(SceneCli, SavedMaterialLoadsWithItsSettingsAndMaps) {
     ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
     EXPECT_NE(loaded.out.find("1 material"), std::string::npos);
     EXPECT_TRUE(HasLine(loaded.out, "19", "4")) << loaded.out;  // mtl_reflect_brdf: 4 (TRGGX)
-    EXPECT_TRUE(HasLine(loaded.out, "reflectBrdf", "4"));
+    EXPECT_TRUE(HasLine(loaded.out, "GetReflectBrdf", "4"));
     EXPECT_TRUE(HasLine(loaded.out, "46", "0.7"));
-    EXPECT_NE(loaded.out.find("\"oak\" (Bitmap)"), std::string::npos);
+    EXPECT_TRUE(HasLine(loaded.out, "GetReflectGloss", "0.7"));
+    EXPECT_TRUE(HasLine(loaded.out, "GetDiffuseMap", "\"oak\""));
     EXPECT_NE(loaded.out.find("\"relief\" (Normal Bump)"), std::string::npos);
+    EXPECT_TRUE(HasLine(loaded.out, "GetNormalMap", "\"relief\""));
     EXPECT_EQ(loaded.out.find("upgraded"), std::string::npos);
 }
 
