@@ -2,7 +2,7 @@
 // change.
 #pragma once
 
-#include "windefs.h"
+#include "windows.h"
 
 enum LumraChunkId : USHORT {
     // The host's material header (name, flags, G-buffer id), in the host's format.

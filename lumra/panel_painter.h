@@ -5,7 +5,7 @@
 // built-in font, the texts in the panel's own words.
 #pragma once
 
-#include "windefs.h"
+#include "windows.h"
 
 #include <cstdint>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "material/param_ids.h"
 
 #include "color.h"
-#include "windefs.h"
+#include "windows.h"
 
 #include <array>
 

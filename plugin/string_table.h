@@ -2,7 +2,7 @@
 #pragma once
 
 #include "strbasic.h"
-#include "windefs.h"
+#include "windows.h"
 
 // The module's instance handle, recorded when the process attaches; null before.
 extern HINSTANCE hInstance;

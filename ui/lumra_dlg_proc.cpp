@@ -5,6 +5,7 @@
 #include "ui/map_drop.h"
 #include "ui/resource.h"
 
+#include "shellapi.h"
 #include "windows.h"
 
 INT_PTR LumraMtlDlgProc::DlgProc(TimeValue, IParamMap2* map, HWND window, UINT msg, WPARAM wParam,

@@ -7,6 +7,7 @@
 #include "stdmat.h"
 #include "strclass.h"
 
+#include "shellapi.h"
 #include "windows.h"
 
 #include <string>

@@ -2,7 +2,8 @@
 // new bitmap texture, named after the file, in the map slot of its button.
 #pragma once
 
-#include "windefs.h"
+#include "shellapi.h"
+#include "windows.h"
 
 #include <array>
 

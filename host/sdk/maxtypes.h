@@ -2,7 +2,7 @@
 #pragma once
 
 #include "maxheap.h"
-#include "windefs.h"
+#include "windows.h"
 
 typedef int TimeValue;
 typedef ULONG SClass_ID;

@@ -7,6 +7,10 @@
 
 #include <cstring>
 
+#if !defined(_WIN32)
+#include "loader.h"
+#endif
+
 extern "C" {
 const MCHAR* LibDescription();
 int LibNumberClasses();
@@ -29,12 +33,12 @@ TEST_F(ClassDescTest, ExportsAnswerAsTheHostExpects) {
     EXPECT_EQ(LibInitialize(), 1);
     EXPECT_EQ(LibShutdown(), 1);
     EXPECT_EQ(std::wstring(LibDescription()), L"Lumra renderer material editor");
-    const winhost::ModuleInfo info = [] {
-        winhost::ModuleInfo i;
-        winhost::QueryModule(hInstance, &i);
-        return i;
-    }();
+#if !defined(_WIN32)
+    // The stand-in loader records it; Windows does not tell.
+    winhost::ModuleInfo info;
+    ASSERT_TRUE(winhost::QueryModule(hInstance, &info));
     EXPECT_TRUE(info.threadCallsDisabled);
+#endif
 }
 
 TEST_F(ClassDescTest, IdentityOfTheClass) {

@@ -1,6 +1,6 @@
 // A program that links a module's objects: its entry routine and its string table
 // (the plug-in's own resource script) served through LoadStringW.
-#include "host/win/winhost.h"
+#include "loader.h"
 #include "ui/resource.h"
 
 #include "windows.h"

@@ -1,6 +1,6 @@
 // Loading a module as the host loads plug-ins: entry routine, handles, exports,
 // resources and unloading.
-#include "host/win/winhost.h"
+#include "loader.h"
 #include "tests/win/testmodule/module_log.h"
 #include "tests/win/testmodule/test_module_res.h"
 

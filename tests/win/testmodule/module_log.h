@@ -2,7 +2,7 @@
 // the module share, so that it outlives the module's unloading.
 #pragma once
 
-#include "windefs.h"
+#include "windows.h"
 
 #include <string>
 #include <vector>

@@ -5,6 +5,8 @@
 
 #include "winhost.h"
 
+#include "shellapi.h"
+
 #include <string>
 #include <vector>
 

@@ -1,6 +1,7 @@
 // Between the parts of the window services: a window as the host keeps it.
 #pragma once
 
+#include "shellapi.h"
 #include "windows.h"
 
 #include <string>

@@ -2,8 +2,8 @@
 // resource functions see it, the thread's last error and wide-path conversion.
 #pragma once
 
+#include "loader.h"
 #include "resdata.h"
-#include "winhost.h"
 
 #include "windefs.h"
 

@@ -214,5 +214,3 @@ WINUSERAPI UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
 #ifdef __cplusplus
 }
 #endif
-
-#include "shellapi.h"

@@ -4,6 +4,7 @@
 #include "window_tree.h"
 #include "winui.h"
 
+#include "shellapi.h"
 #include "windows.h"
 
 #include <algorithm>

@@ -4,9 +4,12 @@
 #pragma once
 
 #include "maxexport.h"
-#include "windefs.h"
+#include "windows.h"
 
 #define SHSTDAPI_(type) MAXSDK_VISIBLE type
+
+struct HDROP__;
+typedef HDROP__* HDROP;
 
 #ifdef __cplusplus
 extern "C" {

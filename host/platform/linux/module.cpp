@@ -2,8 +2,8 @@
 // handle is the module's load address, the entry routine runs once per process after
 // the module's static objects are built, loads are counted, and only the module's
 // own exports are found by name.
+#include "loader.h"
 #include "module_registry.h"
-#include "winhost.h"
 
 #include "windows.h"
 

@@ -2,8 +2,8 @@
 // objects directly: the part of the run-time that, on Windows, finds the module's
 // entry routine and resources. It only registers them here; the loader runs the
 // entry routine once the module's static objects are all built.
+#include "loader.h"
 #include "resdata.h"
-#include "winhost.h"
 
 #include <dlfcn.h>
 

@@ -41,8 +41,6 @@ typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 struct HWND__;
 typedef HWND__* HWND;
-struct HDROP__;
-typedef HDROP__* HDROP;
 
 struct HMENU__;
 typedef HMENU__* HMENU;
