@@ -1,13 +1,19 @@
-// The panel's dialog template as the module carries it: every control with its
-// id, class, style, text and place, and its agreement with the block's bindings.
+// The panel's dialog template as the module carries it (read from its resources as
+// Windows reads them): every control with its id, class, style, text and place, and
+// its agreement with the block's bindings.
 #include "tests/ui/panel_fixture.h"
 
 #include "material/param_ids.h"
+#include "plugin/string_table.h"
 #include "ui/resource.h"
 
-#include "resdata.h"
+#include "resource_format.h"
 
+#include <algorithm>
+#include <cwctype>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -152,17 +158,38 @@ DWORD StyleOf(Kind kind) {
     return 0;
 }
 
-const winhost::DialogResource* Template(WORD id) {
-    for (std::size_t i = 0; i < WINHOST_RESOURCE_SYMBOL.dialogCount; ++i)
-        if (WINHOST_RESOURCE_SYMBOL.dialogs[i].id == id) return &WINHOST_RESOURCE_SYMBOL.dialogs[i];
-    return nullptr;
+// Windows compares class names without regard to case; the resource compiler
+// writes them in capitals.
+bool SameClass(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return std::towupper(static_cast<wint_t>(x)) ==
+                      std::towupper(static_cast<wint_t>(y));
+           });
 }
+
+// The template's bytes in the module.
+std::string_view TemplateBytes(WORD id) {
+    HRSRC found = FindResourceW(hInstance, MAKEINTRESOURCEW(id), RT_DIALOG);
+    if (!found) return {};
+    const void* data = LockResource(LoadResource(hInstance, found));
+    return {static_cast<const char*>(data), SizeofResource(hInstance, found)};
+}
+
+std::optional<winres::DialogTemplate> Template(WORD id) {
+    const std::string_view bytes = TemplateBytes(id);
+    winres::DialogTemplate d;
+    if (bytes.empty() || !winres::ReadDialogTemplate(bytes.data(), bytes.size(), &d)) return {};
+    return d;
+}
+
+class PanelTemplate : public PluginTest {};
 
 }  // namespace
 
-TEST(PanelTemplate, HeadIsAnExtendedChildDialogInMsSansSerif) {
-    const winhost::DialogResource* d = Template(IDD_LUMRA_PARAMS);
-    ASSERT_NE(d, nullptr);
+TEST_F(PanelTemplate, HeadIsAnExtendedChildDialogInMsSansSerif) {
+    const auto d = Template(IDD_LUMRA_PARAMS);
+    ASSERT_TRUE(d);
     EXPECT_TRUE(d->extended);
     EXPECT_EQ(d->cx, 217);
     EXPECT_EQ(d->cy, 422);
@@ -170,20 +197,20 @@ TEST(PanelTemplate, HeadIsAnExtendedChildDialogInMsSansSerif) {
     EXPECT_EQ(std::wstring(d->typeface), L"MS Sans Serif");
     EXPECT_EQ(d->pointSize, 8);
     EXPECT_EQ(std::wstring(d->caption), L"");
-    EXPECT_NE(Template(IDD_LUMRA_PARAMS_COLUMNS), nullptr);
+    EXPECT_TRUE(Template(IDD_LUMRA_PARAMS_COLUMNS));
 }
 
-TEST(PanelTemplate, EveryControlHasItsIdClassStyleTextAndPlace) {
-    const winhost::DialogResource* d = Template(IDD_LUMRA_PARAMS);
-    ASSERT_NE(d, nullptr);
-    ASSERT_EQ(d->itemCount, std::size(kPanel));
-    for (std::size_t i = 0; i < d->itemCount; ++i) {
-        const winhost::DialogItemResource& item = d->items[i];
+TEST_F(PanelTemplate, EveryControlHasItsIdClassStyleTextAndPlace) {
+    const auto d = Template(IDD_LUMRA_PARAMS);
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->items.size(), std::size(kPanel));
+    for (std::size_t i = 0; i < d->items.size(); ++i) {
+        const winres::DialogItem& item = d->items[i];
         const Expected& e = kPanel[i];
         SCOPED_TRACE(testing::Message() << "control " << i << " (" << e.id << ")");
         EXPECT_EQ(static_cast<int>(item.id), e.id);
-        EXPECT_EQ(std::wstring(item.windowClass), e.cls);
-        EXPECT_EQ(std::wstring(item.text), e.text);
+        EXPECT_TRUE(SameClass(item.windowClass, e.cls)) << item.windowClass;
+        EXPECT_EQ(item.text.text, e.text);
         EXPECT_EQ(std::vector<int>({item.x, item.y, item.cx, item.cy}),
                   std::vector<int>({e.x, e.y, e.cx, e.cy}));
         DWORD style = WS_CHILD | StyleOf(e.kind);
@@ -197,11 +224,11 @@ TEST(PanelTemplate, EveryControlHasItsIdClassStyleTextAndPlace) {
 // Twenty parameters keep controls the panel does not have; every other bound control
 // is in the template, and the template has no control that no parameter binds but
 // the labels, the group boxes and the drop-free ones.
-TEST(PanelTemplate, HoldsTheControlsOfEveryParameterShownOnThePanel) {
-    const winhost::DialogResource* d = Template(IDD_LUMRA_PARAMS);
-    ASSERT_NE(d, nullptr);
+TEST_F(PanelTemplate, HoldsTheControlsOfEveryParameterShownOnThePanel) {
+    const auto d = Template(IDD_LUMRA_PARAMS);
+    ASSERT_TRUE(d);
     std::set<int> ids;
-    for (std::size_t i = 0; i < d->itemCount; ++i) ids.insert(static_cast<int>(d->items[i].id));
+    for (const winres::DialogItem& item : d->items) ids.insert(static_cast<int>(item.id));
     std::set<int> withoutControls;
     std::set<int> bound;
     for (int i = 0; i < lumraParamBlockDesc.Count(); ++i) {
@@ -219,4 +246,16 @@ TEST(PanelTemplate, HoldsTheControlsOfEveryParameterShownOnThePanel) {
     for (int id : ids)
         if (id != -1 && !bound.count(id)) unbound.insert(id);
     EXPECT_EQ(unbound, std::set<int>({IDC_ROTATION_LABEL, IDC_ANISOTROPY_LABEL}));
+}
+
+// A template cut short anywhere is refused, never read past its end.
+TEST_F(PanelTemplate, EveryTruncationIsRefused) {
+    const std::string_view bytes = TemplateBytes(IDD_LUMRA_PARAMS);
+    ASSERT_FALSE(bytes.empty());
+    winres::DialogTemplate d;
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        const std::vector<char> cut(bytes.begin(), bytes.begin() + static_cast<long>(n));
+        ASSERT_FALSE(winres::ReadDialogTemplate(cut.data(), cut.size(), &d)) << n << " bytes";
+    }
+    EXPECT_TRUE(winres::ReadDialogTemplate(bytes.data(), bytes.size(), &d));
 }

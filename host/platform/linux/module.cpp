@@ -8,8 +8,10 @@
 #include "windows.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,7 +35,7 @@ struct Module {
     HMODULE handle = nullptr;
     std::string path;
     DllEntryProc entry = nullptr;
-    const ResourceData* resources = nullptr;
+    std::shared_ptr<const ModuleResources> resources;
     void* dlHandle = nullptr;  // held while loaded through LoadLibraryW
     bool registered = false;   // its start-up code announced it
     bool linked = false;       // part of the program or of a library it needs
@@ -147,6 +149,30 @@ void SetLoaderFailure(DWORD error, std::string message) {
     lastLoaderMessage = std::move(message);
 }
 
+// The module's embedded .res file, read once when it registers. Damaged bytes (the
+// build wrote them with the resource compiler) leave the module without resources.
+std::shared_ptr<const ModuleResources> ReadModuleResources(const ResourceData& data) {
+    auto resources = std::make_shared<ModuleResources>();
+    std::string error;
+    if (!winres::ReadResFile(data.bytes, data.size, &resources->all, &error)) return nullptr;
+    for (const winres::Resource& res : resources->all) {
+        if (!res.typeIsId || res.typeId != winres::kTypeString || !res.nameIsId || res.nameId == 0)
+            continue;
+        std::array<std::wstring, 16> block;
+        if (!winres::ReadStringBlock(res.data, res.size, &block)) continue;
+        for (UINT k = 0; k < 16; ++k) {
+            const UINT id = (static_cast<UINT>(res.nameId) - 1) * 16 + k;
+            const bool known = std::any_of(resources->strings.begin(), resources->strings.end(),
+                                           [id](const auto& s) { return s.first == id; });
+            // A table in a second language does not replace the first.
+            if (!block[k].empty() && !known) resources->strings.emplace_back(id, block[k]);
+        }
+    }
+    std::sort(resources->strings.begin(), resources->strings.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return resources;
+}
+
 DWORD ClassifyDlopenFailure(const std::string& path, const std::string& message) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return ERROR_MOD_NOT_FOUND;
@@ -167,13 +193,19 @@ HMODULE ProgramHandle() {
     return program;
 }
 
-bool FindStrings(HINSTANCE instance, const ResourceData** resources) {
+bool FindResources(HINSTANCE instance, std::shared_ptr<const ModuleResources>* resources) {
     Registry& r = TheRegistry();
     std::lock_guard guard(r.lock);
     const Module* m = Find(r, instance ? instance : ProgramHandle());
     if (!m) return false;
     *resources = m->resources;
     return true;
+}
+
+const winres::Resource* FindResourceById(const ModuleResources& resources, WORD type, WORD name) {
+    for (const winres::Resource& res : resources.all)
+        if (res.typeIsId && res.typeId == type && res.nameIsId && res.nameId == name) return &res;
+    return nullptr;
 }
 
 void SetError(DWORD error) { lastError = error; }
@@ -236,7 +268,6 @@ void RegisterModule(const void* addressInModule, DllEntryProc entry,
     if (!handle) return;
     Registry& r = TheRegistry();
     std::lock_guard guard(r.lock);
-    if (resources && resources->version != kResourceDataVersion) resources = nullptr;
     Module* m = Find(r, handle);
     if (!m) {
         r.modules.push_back(Module{});
@@ -244,7 +275,7 @@ void RegisterModule(const void* addressInModule, DllEntryProc entry,
         m->handle = handle;
     }
     m->entry = entry;
-    m->resources = resources;
+    m->resources = resources ? ReadModuleResources(*resources) : nullptr;
     m->registered = true;
     m->linked = r.loadsInProgress == 0;
     m->path = PathOf(handle);
@@ -281,7 +312,7 @@ bool QueryModule(HMODULE module, ModuleInfo* info) {
     info->attached = m->attached;
     info->threadCallsDisabled = m->threadCallsDisabled;
     info->loadCount = m->loadCount;
-    info->stringCount = m->resources ? m->resources->stringCount : 0;
+    info->stringCount = m->resources ? m->resources->strings.size() : 0;
     return true;
 }
 

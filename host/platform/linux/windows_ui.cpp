@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <set>
+#include <string_view>
 
 namespace winhost {
 
@@ -31,7 +33,7 @@ LONG MulDiv(LONG a, LONG b, LONG c) {
 // The dialog base units of a template's font. Every face is measured as MS Sans
 // Serif, whose 8-point size gives the familiar 6 x 13 pixels at 96 dots per inch;
 // without DS_SETFONT the system font's 8 x 16.
-void BaseUnits(const DialogResource& d, LONG* cx, LONG* cy) {
+void BaseUnits(const winres::DialogTemplate& d, LONG* cx, LONG* cy) {
     if (!(d.style & DS_SETFONT) || d.pointSize == 0) {
         *cx = 8;
         *cy = 16;
@@ -51,6 +53,26 @@ std::wstring DisplayClass(const std::wstring& cls) {
     return cls;
 }
 
+// A class a template names, as the system knows it: class names are compared
+// without regard to case (the resource compiler writes them in capitals). The
+// predefined controls and the host's custom controls are the classes there are;
+// null for any other.
+const wchar_t* KnownClass(const std::wstring& name) {
+    static const wchar_t* const kClasses[] = {
+        L"BUTTON",   L"EDIT",     L"STATIC",         L"LISTBOX",     L"SCROLLBAR",
+        L"COMBOBOX", L"CustEdit", L"SpinnerControl", L"ColorSwatch", L"CustButton"};
+    for (const wchar_t* known : kClasses) {
+        const std::wstring_view k(known);
+        if (k.size() == name.size() &&
+            std::equal(k.begin(), k.end(), name.begin(), [](wchar_t a, wchar_t b) {
+                return std::towupper(static_cast<wint_t>(a)) ==
+                       std::towupper(static_cast<wint_t>(b));
+            }))
+            return known;
+    }
+    return nullptr;
+}
+
 bool IsGroupBox(const Window& w) {
     return w.cls == L"BUTTON" && (w.style & BS_TYPEMASK) == BS_GROUPBOX;
 }
@@ -59,12 +81,12 @@ bool Contains(const RECT& r, POINT p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-const DialogResource* FindDialog(HINSTANCE instance, WORD id) {
-    const ResourceData* resources = nullptr;
-    if (!FindStrings(instance, &resources) || !resources) return nullptr;
-    for (std::size_t i = 0; i < resources->dialogCount; ++i)
-        if (resources->dialogs[i].id == id) return &resources->dialogs[i];
-    return nullptr;
+// The module's dialog template `id`, as its resources hold it.
+bool FindDialog(HINSTANCE instance, WORD id, winres::DialogTemplate* dialog) {
+    std::shared_ptr<const ModuleResources> resources;
+    if (!FindResources(instance, &resources) || !resources) return false;
+    const winres::Resource* r = FindResourceById(*resources, winres::kTypeDialog, id);
+    return r && winres::ReadDialogTemplate(r->data, r->size, dialog);
 }
 
 Window* NewWindow(Window* parent, std::wstring cls, std::wstring text, DWORD style, DWORD exStyle,
@@ -265,9 +287,10 @@ HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND
         winhost::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
-    const winhost::DialogResource* d = winhost::FindDialog(
-        hInstance, static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpTemplateName)));
-    if (!d) {
+    winres::DialogTemplate dialog;
+    const winres::DialogTemplate* d = &dialog;
+    if (!winhost::FindDialog(
+            hInstance, static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpTemplateName)), &dialog)) {
         winhost::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
@@ -276,6 +299,13 @@ HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND
     if ((d->style & WS_CHILD) && !parent) {
         winhost::SetError(1406);  // ERROR_TLW_WITH_WSCHILD
         return nullptr;
+    }
+    // A control of a class the system does not know fails the whole dialog.
+    for (const winres::DialogItem& item : d->items) {
+        if (!winhost::KnownClass(item.windowClass)) {
+            winhost::SetError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+            return nullptr;
+        }
     }
     LONG unitX = 0, unitY = 0;
     winhost::BaseUnits(*d, &unitX, &unitY);
@@ -289,10 +319,10 @@ HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND
     dlg->isDialog = true;
     dlg->unitX = unitX;
     dlg->unitY = unitY;
-    for (std::size_t i = 0; i < d->itemCount; ++i) {
-        const winhost::DialogItemResource& item = d->items[i];
-        winhost::NewWindow(dlg, item.windowClass, item.text, item.style, item.exStyle,
-                           static_cast<int>(item.id), toPixels(item.x, item.y, item.cx, item.cy));
+    for (const winres::DialogItem& item : d->items) {
+        winhost::NewWindow(dlg, winhost::KnownClass(item.windowClass), item.text.text, item.style,
+                           item.exStyle, static_cast<int>(item.id),
+                           toPixels(item.x, item.y, item.cx, item.cy));
     }
     dlg->dlgProc = lpDialogFunc;
     if (lpDialogFunc) lpDialogFunc(Handle(dlg), WM_INITDIALOG, 0, dwInitParam);

@@ -53,6 +53,13 @@ typedef const void* LPCVOID;
 // A resource named by number rather than by string.
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+#define RT_DIALOG MAKEINTRESOURCEW(5)
+#define RT_STRING MAKEINTRESOURCEW(6)
+
+// A resource found in a module, and its loaded data.
+struct HRSRC__;
+typedef HRSRC__* HRSRC;
+typedef void* HGLOBAL;
 
 // Window styles.
 #define WS_OVERLAPPED 0x00000000L
@@ -158,6 +165,13 @@ WINBASEAPI HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
 WINBASEAPI DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 // Thread notifications are never sent by this loader; the request is recorded.
 WINBASEAPI BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
+
+// A resource of the module by name and type (numbers, through MAKEINTRESOURCEW);
+// null when the module has none such. Its data stays valid while the module is loaded.
+WINBASEAPI HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+WINBASEAPI HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
+WINBASEAPI LPVOID WINAPI LockResource(HGLOBAL hResData);
+WINBASEAPI DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
 
 // Copies string uID of the module's string table into lpBuffer: at most
 // cchBufferMax - 1 characters, always terminated; returns the characters copied.
