@@ -5,8 +5,9 @@
 #include "ui/map_drop.h"
 #include "ui/resource.h"
 
-#include "shellapi.h"
 #include "windows.h"
+
+#include "shellapi.h"
 
 INT_PTR LumraMtlDlgProc::DlgProc(TimeValue, IParamMap2* map, HWND window, UINT msg, WPARAM wParam,
                                  LPARAM /*lParam*/) {

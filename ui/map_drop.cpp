@@ -7,8 +7,9 @@
 #include "stdmat.h"
 #include "strclass.h"
 
-#include "shellapi.h"
 #include "windows.h"
+
+#include "shellapi.h"
 
 #include <string>
 #include <utility>

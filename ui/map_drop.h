@@ -2,8 +2,9 @@
 // new bitmap texture, named after the file, in the map slot of its button.
 #pragma once
 
-#include "shellapi.h"
 #include "windows.h"
+
+#include "shellapi.h"
 
 #include <array>
 

@@ -12,13 +12,15 @@ std::string Utf8(const std::wstring& s) { return std::filesystem::path(s).string
 
 std::string Hex(ULONG v) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", v);
+    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
     return buf;
 }
 
 template <class Fn>
 Fn Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(GetProcAddress(module, name));
+    // FARPROC is a function of no arguments returning INT_PTR; the way to the real
+    // type goes through a pointer to a function of no type.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 // File kinds the host loads plug-ins from.

@@ -3,10 +3,12 @@
 #include "radiance_file.h"
 #include "regular_file.h"
 
+#if defined(LUMRA_HAVE_OPENEXR)
 #include <OpenEXR/ImfArray.h>
 #include <OpenEXR/ImfIO.h>
 #include <OpenEXR/ImfRgbaFile.h>
 #include <OpenEXR/ImfTileDescription.h>
+#endif
 #include <stb_image.h>
 
 #include <algorithm>
@@ -54,6 +56,7 @@ bool HasExrMagic(const std::vector<unsigned char>& bytes) {
            bytes[3] == 0x01;
 }
 
+#if defined(LUMRA_HAVE_OPENEXR)
 // OpenEXR reading from the bytes already in memory.
 class MemoryStream : public Imf::IStream {
 public:
@@ -102,8 +105,15 @@ int LinesPerBlock(Imf::Compression c) {
     }
 }
 
+#endif
+
 bool ReadExr(const std::vector<unsigned char>& bytes, const std::string& path, HostImage& image,
              std::string& error) {
+#if !defined(LUMRA_HAVE_OPENEXR)
+    (void)bytes, (void)path, (void)image;
+    error = "OpenEXR files are not read by this build of the host";
+    return false;
+#else
     try {
         MemoryStream stream(bytes, path);
         Imf::RgbaInputFile file(stream);
@@ -152,6 +162,7 @@ bool ReadExr(const std::vector<unsigned char>& bytes, const std::string& path, H
         error = e.what();
         return false;
     }
+#endif
 }
 
 std::uint32_t U16(const unsigned char* p) { return p[0] | (p[1] << 8); }

@@ -19,7 +19,8 @@ WINHOSTAPI HWND CreateHostWindow(const WCHAR* title, int width, int height);
 WINHOSTAPI std::vector<HWND> ChildWindows(HWND parent);
 // The window's rectangle in its parent's client coordinates.
 WINHOSTAPI RECT WindowRectInParent(HWND hWnd);
-// The window's class as its template named it (BUTTON, COMBOBOX, CustEdit...).
+// The window's class: a predefined one in capitals, as templates name them (BUTTON,
+// COMBOBOX...), one of the host's custom controls as registered (CustEdit...).
 WINHOSTAPI std::wstring WindowClass(HWND hWnd);
 
 // The value of the host's custom controls: a spinner's number, a swatch's colour.

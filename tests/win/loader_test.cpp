@@ -48,9 +48,9 @@ TEST_F(Loader, EntryRoutineRunsOnceAfterStaticObjectsWithTheModuleBase) {
     Dl_info info{};
     ASSERT_NE(dladdr(reinterpret_cast<void*>(answer), &info), 0);
     EXPECT_EQ(info.dli_fbase, static_cast<void*>(module));
-    EXPECT_EQ(reinterpret_cast<int (*)()>(answer)(), 42);
-    EXPECT_EQ(reinterpret_cast<HINSTANCE (*)()>(GetProcAddress(module, "TestModuleInstance"))(),
-              module);
+    EXPECT_EQ(reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(answer))(), 42);
+    const FARPROC instance = GetProcAddress(module, "TestModuleInstance");
+    EXPECT_EQ(reinterpret_cast<HINSTANCE (*)()>(reinterpret_cast<void (*)()>(instance))(), module);
 
     winhost::ModuleInfo state;
     ASSERT_TRUE(winhost::QueryModule(module, &state));

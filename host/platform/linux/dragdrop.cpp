@@ -4,8 +4,9 @@
 #include "window_tree.h"
 #include "winui.h"
 
-#include "shellapi.h"
 #include "windows.h"
+
+#include "shellapi.h"
 
 #include <algorithm>
 #include <map>

@@ -1,8 +1,9 @@
 // Between the parts of the window services: a window as the host keeps it.
 #pragma once
 
-#include "shellapi.h"
 #include "windows.h"
+
+#include "shellapi.h"
 
 #include <string>
 #include <vector>

@@ -229,51 +229,6 @@ COLORREF GetSwatchColor(HWND swatch) {
     return w ? w->color : 0;
 }
 
-namespace {
-
-// A user reaches a control only when it and its ancestors are shown and enabled.
-Window* Reachable(HWND hWnd) {
-    Window* w = FromHandle(hWnd);
-    if (!w || !IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd)) return nullptr;
-    return w;
-}
-
-void NotifyParent(Window* w, WORD code) {
-    if (w->parent)
-        SendMessageW(Handle(w->parent), WM_COMMAND, MAKEWPARAM(w->id, code),
-                     reinterpret_cast<LPARAM>(Handle(w)));
-}
-
-}  // namespace
-
-BOOL ClickButton(HWND button) {
-    Window* w = Reachable(button);
-    if (!w || w->cls != L"BUTTON") return FALSE;
-    const DWORD type = w->style & BS_TYPEMASK;
-    if (type == BS_AUTOCHECKBOX) w->check = w->check ? BST_UNCHECKED : BST_CHECKED;
-    if (type == BS_AUTORADIOBUTTON) w->check = BST_CHECKED;
-    NotifyParent(w, BN_CLICKED);
-    return TRUE;
-}
-
-BOOL SelectComboItem(HWND combo, int index) {
-    Window* w = Reachable(combo);
-    if (!w || w->cls != L"COMBOBOX") return FALSE;
-    if (ComboMessage(*w, CB_SETCURSEL, static_cast<WPARAM>(index), 0) == CB_ERR) return FALSE;
-    NotifyParent(w, CBN_SELCHANGE);
-    return TRUE;
-}
-
-BOOL EnterSpinnerValue(HWND spinner, float value) {
-    Window* w = Reachable(spinner);
-    if (!w || w->cls != L"SpinnerControl") return FALSE;
-    w->value = value;
-    if (w->parent)
-        SendMessageW(Handle(w->parent), CC_SPINNER_CHANGE, static_cast<WPARAM>(w->id),
-                     reinterpret_cast<LPARAM>(Handle(w)));
-    return TRUE;
-}
-
 }  // namespace winhost
 
 using winhost::FromHandle;

@@ -138,10 +138,9 @@ typedef void* HGLOBAL;
 
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
-// An exported routine as GetProcAddress returns it; callers cast it to the real
-// type. Declared with no result so that the cast is accepted silently, as with the
-// Windows compilers.
-typedef void (*FARPROC)();
+// An exported routine as GetProcAddress returns it; callers cast it to its real
+// type through a pointer to a function of no type, void (*)().
+typedef INT_PTR(WINAPI* FARPROC)();
 
 #ifdef __cplusplus
 extern "C" {
