@@ -3,16 +3,16 @@
 // as an interface, so that a host can report the mean loop length.
 //
 // Each render thread counts in counters of its own, so that counting costs no
-// traffic between cores; a query sums them.
+// traffic between cores; a query sums them. A thread keeps its counters by index,
+// with nothing to do when it ends: thread-exit destructors crash on some
+// toolchains (mingw-w64's emulated thread-local storage).
 #pragma once
 
 #include "shading/ishadestatistics.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
-#include <deque>
-#include <mutex>
-#include <vector>
 
 class ShadeStatistics : public IShadeStatistics {
 public:
@@ -22,20 +22,16 @@ public:
     std::uint64_t Iterations() override;
     void Reset() override;
 
-    // One thread's counters, on a cache line of their own.
+    // One thread's counters, on a cache line of their own. Threads take them in
+    // turn; beyond kSlots threads, two may share a slot, and still count exactly.
     struct alignas(64) Counters {
         std::atomic<std::uint64_t> calls{0};
         std::atomic<std::uint64_t> iterations{0};
     };
-    // A thread takes counters when it first shades and gives them back, with their
-    // counts, when it ends.
-    Counters* Acquire();
-    void Release(Counters* counters);
+    static constexpr std::size_t kSlots = 64;
 
 private:
-    std::mutex mutex_;
-    std::deque<Counters> all_;      // never shrinks: counters are reused
-    std::vector<Counters*> free_;
+    std::array<Counters, kSlots> slots_;
 };
 
 extern ShadeStatistics shadeStatistics;

@@ -4,6 +4,7 @@
 #include "tests/support/shade_fixture.h"
 
 #include "shading/shade_random.h"
+#include "shading/shade_statistics.h"
 
 #include <atomic>
 #include <thread>
@@ -49,4 +50,22 @@ TEST_F(ShadeConcurrency, EightThreadsShadeOneMaterialWithoutLosingCounts) {
     EXPECT_EQ(shadeCallCounter.load() - before, static_cast<std::uint32_t>(kThreads * kCalls));
     EXPECT_EQ(shadeStatistics.Calls(), static_cast<std::uint64_t>(kThreads * kCalls));
     EXPECT_EQ(finite.load(), kThreads * kCalls);
+}
+
+// Threads that count and end, many more of them than there are slots: every count
+// stays, and no thread leaves anything to do at its exit (which crashes the
+// emulated thread-local storage of mingw-w64 builds now and then).
+TEST(ShadeStatisticsConcurrency, ShortLivedThreadsKeepEveryCount) {
+    ShadeStatistics statistics;
+    constexpr int kRounds = 50, kThreads = 4, kCalls = 10;
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kThreads; ++i)
+            threads.emplace_back([&] {
+                for (int k = 0; k < kCalls; ++k) statistics.Record(3);
+            });
+        for (std::thread& t : threads) t.join();
+    }
+    EXPECT_EQ(statistics.Calls(), static_cast<std::uint64_t>(kRounds * kThreads * kCalls));
+    EXPECT_EQ(statistics.Iterations(), static_cast<std::uint64_t>(3 * kRounds * kThreads * kCalls));
 }
