@@ -17,11 +17,20 @@ std::string HexId(USHORT id) {
     return buf;
 }
 
-// Windows' wide strings are UTF-16; this host's wchar_t holds whole code points.
+// Scene files hold wide strings as UTF-16, as Windows keeps them in memory. Where
+// wchar_t is 16 bits (Windows) the units are stored and read back exactly; where
+// it holds whole code points (Linux) a character beyond the Basic Multilingual
+// Plane becomes a pair of surrogates, so that a name means the same on both.
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
 void AppendUtf16(std::vector<unsigned char>& out, const wchar_t* s) {
     auto unit = [&out](std::uint32_t u) { le::PutU16(out, static_cast<std::uint16_t>(u)); };
     for (; *s; ++s) {
         auto c = static_cast<std::uint32_t>(*s);
+        if constexpr (kWideIsUtf16) {
+            unit(c);
+            continue;
+        }
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
         if (c >= 0x10000) {
             c -= 0x10000;
@@ -34,12 +43,17 @@ void AppendUtf16(std::vector<unsigned char>& out, const wchar_t* s) {
     unit(0);
 }
 
-// Up to the first null; unpaired surrogates become U+FFFD.
+// Up to the first null. Where wchar_t holds code points, a pair of surrogates is
+// one character and an unpaired one becomes U+FFFD.
 std::wstring DecodeUtf16(const unsigned char* p, std::size_t units) {
     std::wstring out;
     for (std::size_t k = 0; k < units; ++k) {
         std::uint32_t u = le::GetU16(p + 2 * k);
         if (u == 0) break;
+        if constexpr (kWideIsUtf16) {
+            out += static_cast<wchar_t>(u);
+            continue;
+        }
         if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
             const std::uint32_t lo = le::GetU16(p + 2 * (k + 1));
             if (lo >= 0xDC00 && lo <= 0xDFFF) {
