@@ -5,6 +5,7 @@
 
 #include "scene_stream.h"
 #include "shadecontext.h"
+#include "winhost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -105,15 +106,7 @@ inline AColor EnvironmentLookup(const HostImage& img, ShadeContext& sc) {
 
 inline float Mono(const AColor& c) { return (c.r + c.g + c.b) / 3.0f; }
 
-std::string Narrow(const std::wstring& s) {
-    try {
-        return std::filesystem::path(s).string();
-    } catch (const std::exception&) {
-        std::string out;
-        for (wchar_t c : s) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-        return out;
-    }
-}
+std::string Narrow(const std::wstring& s) { return winhost::WideToUtf8(s.c_str()); }
 
 }  // namespace
 
@@ -170,11 +163,11 @@ void BMTex::Reset() {
 
 void BMTex::Load(LoadState& state) {
     if (mapName_.empty()) return;  // no file chosen yet: black, and nothing to report
-    const std::string path = Narrow(ResolveHostPath(mapName_.c_str()));
+    const std::wstring resolved = ResolveHostPath(mapName_.c_str());
     std::string error;
-    if (!ReadHostImage(path, state.image, error, fileGamma_)) {
+    if (!ReadHostImage(FileSystemPath(resolved), state.image, error, fileGamma_)) {
         const std::string message = "Bitmap texture: cannot read \"" + Narrow(mapName_) + "\" (" +
-                                    path + "): " + error + "\n";
+                                    Narrow(resolved) + "): " + error + "\n";
         std::fputs(message.c_str(), stderr);
     }
 }

@@ -1,5 +1,7 @@
 #include "host_paths.h"
 
+#include "winhost.h"
+
 #include <cstdlib>
 #include <cwctype>
 #include <filesystem>
@@ -29,9 +31,14 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
 }  // namespace
 
 std::wstring HostDataRoot() {
+#if defined(_WIN32)
+    const wchar_t* env = _wgetenv(L"LUMRA_ROOT");
+    if (env && *env) return env;
+#else
     const char* env = std::getenv("LUMRA_ROOT");
-    const std::string root = (env && *env) ? env : LUMRA_DEFAULT_ROOT;
-    return std::filesystem::path(root).wstring();
+    if (env && *env) return winhost::Utf8ToWide(env);
+#endif
+    return winhost::Utf8ToWide(LUMRA_DEFAULT_ROOT);
 }
 
 std::wstring ResolveHostPath(const MCHAR* name) {
@@ -47,3 +54,5 @@ std::wstring ResolveHostPath(const MCHAR* name) {
     for (wchar_t c : text) out.push_back(c == L'\\' ? L'/' : c);
     return out;
 }
+
+std::string FileSystemPath(const std::wstring& name) { return winhost::WideToUtf8(name.c_str()); }

@@ -16,3 +16,9 @@ CoreExport std::wstring HostDataRoot();
 // HostDataRoot(), and backslashes become slashes. Any other drive letter is kept
 // as it is, so such a file simply fails to open. A null name gives "".
 CoreExport std::wstring ResolveHostPath(const MCHAR* name);
+
+// A wide file name, as the SDK and plug-ins give it, as the host's file functions
+// take it (regular_file.h): UTF-8, which they open by its wide name on Windows (the
+// narrow calls there would take it in the ANSI code page and lose every character
+// outside it). File names cross from the SDK into the file system here.
+CoreExport std::string FileSystemPath(const std::wstring& name);
