@@ -1,5 +1,6 @@
 // Image files dropped on the panel's map buttons, delivered as the shell delivers
 // them or sent straight to the panel.
+#include "tests/support/wine.h"
 #include "tests/ui/panel_fixture.h"
 
 #include "material/map_slots.h"
@@ -44,14 +45,28 @@ int MapsIn(LumraMtl* mtl) {
 
 class MapDrop : public PanelTest {
 protected:
-    // Sends the drop to the panel itself, wherever the point lies.
-    LRESULT SendDrop(const std::vector<std::wstring>& paths, POINT at) {
-        return SendMessageW(page, WM_DROPFILES,
-                            reinterpret_cast<WPARAM>(winhost::CreateDropHandle(paths, at)), 0);
+    // Hands the drop to the panel's procedure, wherever the point lies, and answers
+    // what the procedure answers.
+    INT_PTR SendDrop(const std::vector<std::wstring>& paths, POINT at) {
+        return CallPageProcedure(WM_DROPFILES,
+                                 reinterpret_cast<WPARAM>(winhost::CreateDropHandle(paths, at)), 0);
     }
 };
 
-TEST_F(MapDrop, EachButtonFillsItsSlotWithATextureNamedAfterTheFile) {
+// Drops that land on a map button. Every map button lies inside a group box, and
+// Wine's RealChildWindowFromPoint answers the group box, not the button inside it,
+// as Windows does: the drop reaches the panel but names no button. Not run under
+// Wine for that reason; they run on Linux and Windows.
+class MapDropOnButtons : public MapDrop {
+protected:
+    void SetUp() override {
+        MapDrop::SetUp();
+        if (RunningUnderWine())
+            GTEST_SKIP() << "Wine's RealChildWindowFromPoint does not look past group boxes";
+    }
+};
+
+TEST_F(MapDropOnButtons, EachButtonFillsItsSlotWithATextureNamedAfterTheFile) {
     for (const ButtonSlot& b : kButtons) {
         SCOPED_TRACE(testing::Message() << "button " << b.button);
         LumraMtl* mtl = NewMaterial();
@@ -71,7 +86,7 @@ TEST_F(MapDrop, EachButtonFillsItsSlotWithATextureNamedAfterTheFile) {
     }
 }
 
-TEST_F(MapDrop, OnlyTheFirstFileOfADropIsAssigned) {
+TEST_F(MapDropOnButtons, OnlyTheFirstFileOfADropIsAssigned) {
     LumraMtl* mtl = NewMaterial();
     Open(mtl);
     ASSERT_TRUE(winhost::DropFiles(page, Centre(IDC_OPACITY_MAP),
@@ -81,7 +96,7 @@ TEST_F(MapDrop, OnlyTheFirstFileOfADropIsAssigned) {
     EXPECT_EQ(MapsIn(mtl), 1);
 }
 
-TEST_F(MapDrop, ADropReplacesTheSlotsMap) {
+TEST_F(MapDropOnButtons, ADropReplacesTheSlotsMap) {
     LumraMtl* mtl = NewMaterial();
     BitmapTex* old = NewMap(L"old");
     mtl->SetSubTexmap(kNormalMap, old);
@@ -105,9 +120,9 @@ TEST_F(MapDrop, ADropBesideTheMapButtonsChangesNothing) {
         Centre(IDC_DIFFUSE_COLOR),
         Centre(IDC_REFLECT_BRDF),
         POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2},
-        POINT{2, 2},      // the panel, outside every group
-        POINT{150, 142},  // inside the Reflectivity group, between its controls
-        POINT{1000, 10},  // outside the panel
+        DialogPoint(1, 1),     // the panel, outside every group
+        DialogPoint(100, 87),  // inside the Reflectivity group, between its controls
+        DialogPoint(700, 6),   // outside the panel
     };
     for (const POINT& p : places) {
         SCOPED_TRACE(testing::Message() << "at " << p.x << "," << p.y);
@@ -121,7 +136,7 @@ TEST_F(MapDrop, ADropBesideTheMapButtonsChangesNothing) {
     }
 }
 
-TEST_F(MapDrop, AnyFileIsTakenUnchecked) {
+TEST_F(MapDropOnButtons, AnyFileIsTakenUnchecked) {
     LumraMtl* mtl = NewMaterial();
     Open(mtl);
     ASSERT_TRUE(winhost::DropFiles(page, Centre(IDC_EMISSION_MAP), {L"C:\\notes\\readme.txt"}));
@@ -132,7 +147,7 @@ TEST_F(MapDrop, AnyFileIsTakenUnchecked) {
 }
 
 // A path is read whole, however long: a cut path would name another file.
-TEST_F(MapDrop, ALongPathIsReadWhole) {
+TEST_F(MapDropOnButtons, ALongPathIsReadWhole) {
     LumraMtl* mtl = NewMaterial();
     Open(mtl);
     std::wstring path = L"C:\\";

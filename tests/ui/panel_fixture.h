@@ -38,6 +38,19 @@ protected:
         const RECT r = winhost::WindowRectInParent(Item(id));
         return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
+    // A place on the page given in dialog units, in pixels of the page's font: the
+    // panel's geometry holds whatever font the system gives it.
+    POINT DialogPoint(LONG x, LONG y) const {
+        RECT r{x, y, x, y};
+        MapDialogRect(page, &r);
+        return POINT{r.left, r.top};
+    }
+    // The page's own procedure called as the dialog calls it, with its answer (a
+    // message sent to the dialog answers what the procedure left in DWLP_MSGRESULT).
+    INT_PTR CallPageProcedure(UINT msg, WPARAM wParam, LPARAM lParam) const {
+        const auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(page, DWLP_DLGPROC));
+        return proc ? proc(page, msg, wParam, lParam) : -1;
+    }
 
     std::unique_ptr<MtlEditor> editor;
     HWND page = nullptr;

@@ -28,8 +28,8 @@ TEST_F(PanelBinding, OpensOneRolloutShowingTheBlock) {
     EXPECT_EQ(editor->Titles()[0], L"Parameters");
     RECT client{};
     GetClientRect(page, &client);
-    EXPECT_EQ(client.right, 326);  // 217 x 422 dialog units of MS Sans Serif 8
-    EXPECT_EQ(client.bottom, 686);
+    EXPECT_EQ(client.right, DialogPoint(217, 422).x);
+    EXPECT_EQ(client.bottom, DialogPoint(217, 422).y);
     EXPECT_NE(GetWindowLongPtrW(page, GWLP_USERDATA), 0);
 
     EXPECT_EQ(Text(IDC_DIFFUSE_MULT_EDIT), L"1.0");
@@ -143,17 +143,19 @@ TEST_F(PanelAnisotropy, OtherNotificationsAndOtherChangesLeaveThemAlone) {
     mtl->pblock->SetValue(mtl_reflect_brdf, 0, 2);
     ExpectAnisotropy(false);
     for (WORD code : {CBN_DROPDOWN, CBN_SETFOCUS, CBN_EDITCHANGE}) {
-        EXPECT_EQ(SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_REFLECT_BRDF, code),
-                               reinterpret_cast<LPARAM>(Item(IDC_REFLECT_BRDF))),
+        EXPECT_EQ(CallPageProcedure(WM_COMMAND, MAKEWPARAM(IDC_REFLECT_BRDF, code),
+                                    reinterpret_cast<LPARAM>(Item(IDC_REFLECT_BRDF))),
                   TRUE);
         ExpectAnisotropy(false);
     }
     EXPECT_EQ(mtl->cached.reflectBrdf, 3);
     // Any other control's command is answered too.
-    EXPECT_EQ(SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_REFLECT_EXTRUSION, CBN_SELCHANGE), 0),
+    EXPECT_EQ(CallPageProcedure(WM_COMMAND, MAKEWPARAM(IDC_REFLECT_EXTRUSION, CBN_SELCHANGE), 0),
               TRUE);
     ExpectAnisotropy(false);
-    EXPECT_EQ(SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_REFLECT_BRDF, CBN_SELCHANGE), 0), TRUE);
+    // Sent to the dialog, a handled command answers the DWLP_MSGRESULT the procedure
+    // left, 0, as Windows answers it.
+    EXPECT_EQ(SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_REFLECT_BRDF, CBN_SELCHANGE), 0), 0);
     ExpectAnisotropy(true);
 }
 

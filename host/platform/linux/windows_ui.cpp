@@ -329,6 +329,9 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) {
         case DWLP_MSGRESULT:
             if (w->isDialog) return w->msgResult;
             break;
+        case DWLP_DLGPROC:
+            if (w->isDialog) return reinterpret_cast<LONG_PTR>(w->dlgProc);
+            break;
         case DWLP_USER:
             if (w->isDialog) return w->dlgUser;
             break;
@@ -362,6 +365,11 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
             if (!w->isDialog) break;
             old = w->msgResult;
             w->msgResult = dwNewLong;
+            return old;
+        case DWLP_DLGPROC:
+            if (!w->isDialog) break;
+            old = reinterpret_cast<LONG_PTR>(w->dlgProc);
+            w->dlgProc = reinterpret_cast<DLGPROC>(dwNewLong);
             return old;
         case DWLP_USER:
             if (!w->isDialog) break;
@@ -476,10 +484,11 @@ HWND WINAPI ChildWindowFromPoint(HWND hWndParent, POINT Point) {
     return winhost::ChildAt(hWndParent, Point, false);
 }
 
-LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    Window* w = FromHandle(hWnd);
-    if (!w) return 0;
-    if (w->dlgProc) return w->dlgProc(hWnd, Msg, wParam, lParam);
+namespace winhost {
+namespace {
+
+// What a window does with a message that no procedure of its own handles.
+LRESULT DefaultMessage(Window* w, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
         case WM_SETTEXT:
             w->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : L"";
@@ -489,7 +498,7 @@ LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         case WM_GETTEXTLENGTH:
             return static_cast<LRESULT>(w->text.size());
         case WM_DROPFILES:
-            return winhost::ForwardDrop(w, reinterpret_cast<HDROP>(wParam));
+            return ForwardDrop(w, reinterpret_cast<HDROP>(wParam));
     }
     if (w->cls == L"BUTTON") {
         if (Msg == BM_GETCHECK) return w->check;
@@ -498,8 +507,39 @@ LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
     }
-    if (w->cls == L"COMBOBOX") return winhost::ComboMessage(*w, Msg, wParam, lParam);
+    if (w->cls == L"COMBOBOX") return ComboMessage(*w, Msg, wParam, lParam);
     return 0;
+}
+
+// The messages whose answer is the dialog procedure's own; for every other one a
+// dialog answers what the procedure left in DWLP_MSGRESULT.
+bool AnswersWithProcedureResult(UINT msg) {
+    return msg == WM_INITDIALOG || msg == 0x0039 /* WM_COMPAREITEM */ ||
+           msg == 0x002E /* WM_VKEYTOITEM */ || msg == 0x002F /* WM_CHARTOITEM */ ||
+           msg == 0x0037 /* WM_QUERYDRAGICON */ ||
+           (msg >= 0x0132 && msg <= 0x0138) /* WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC */;
+}
+
+// A dialog's messages, as the system's dialog class handles them: DWLP_MSGRESULT
+// is cleared, the procedure runs, and a message it does not handle (FALSE) gets the
+// default handling.
+LRESULT DialogMessage(Window* w, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    w->msgResult = 0;
+    const INT_PTR handled = w->dlgProc ? w->dlgProc(hWnd, Msg, wParam, lParam) : FALSE;
+    // The procedure may have destroyed the dialog.
+    if (!IsWindow(hWnd)) return AnswersWithProcedureResult(Msg) ? handled : 0;
+    if (!handled) return DefaultMessage(w, hWnd, Msg, wParam, lParam);
+    return AnswersWithProcedureResult(Msg) ? handled : w->msgResult;
+}
+
+}  // namespace
+}  // namespace winhost
+
+LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    Window* w = FromHandle(hWnd);
+    if (!w) return 0;
+    if (w->isDialog) return winhost::DialogMessage(w, hWnd, Msg, wParam, lParam);
+    return winhost::DefaultMessage(w, hWnd, Msg, wParam, lParam);
 }
 
 LRESULT WINAPI SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam,

@@ -129,6 +129,7 @@ typedef void* HGLOBAL;
 #define GWLP_USERDATA (-21)
 #define GWLP_ID (-12)
 #define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC 8
 #define DWLP_USER 16
 
 // ShowWindow commands.
@@ -218,6 +219,9 @@ WINUSERAPI BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 WINUSERAPI HWND WINAPI RealChildWindowFromPoint(HWND hwndParent, POINT ptParentClientCoords);
 // The same, without looking past group boxes.
 WINUSERAPI HWND WINAPI ChildWindowFromPoint(HWND hWndParent, POINT Point);
+// To a dialog: the procedure's answer for WM_INITDIALOG (and the few messages that
+// answer with it), otherwise what it left in DWLP_MSGRESULT; a message the
+// procedure does not handle (FALSE) gets the window's default handling.
 WINUSERAPI LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 WINUSERAPI LRESULT WINAPI SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam,
                                               LPARAM lParam);
