@@ -1,4 +1,6 @@
 // The built plug-in module, loaded the way the host loads it.
+#include "tests/support/module_exports.h"
+
 #include "dll_dir.h"
 #include "iparamb2.h"
 #include "mtl.h"
@@ -19,21 +21,8 @@ const std::wstring kOldModule = std::filesystem::path(LUMRA_TEST_OLD_MODULE).wst
 }  // namespace
 
 TEST(PluginModule, ExportsExactlyTheSixEntryPoints) {
-    // The dynamic symbol table of the module, as the platform's tools read it.
-    const std::string command = "nm -D --defined-only '" + std::string(LUMRA_TEST_MODULE) + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
     std::vector<std::string> names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string s(line);
-        const auto space = s.find_last_of(' ');
-        s = s.substr(space + 1);
-        s.erase(s.find_last_not_of("\r\n") + 1);
-        names.push_back(s);
-    }
-    ASSERT_EQ(pclose(pipe), 0);
-    std::sort(names.begin(), names.end());
+    ASSERT_TRUE(ModuleExports(LUMRA_TEST_MODULE, &names));
     EXPECT_EQ(names, (std::vector<std::string>{"LibClassDesc", "LibDescription", "LibInitialize",
                                                "LibNumberClasses", "LibShutdown", "LibVersion"}));
 }
