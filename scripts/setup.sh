@@ -11,6 +11,9 @@ packages=(
   libpng-dev
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   clang
+  # The Windows build and its tests: the cross compiler (posix threads), Wine and a
+  # headless X display for its windows.
+  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
 )
 
 missing=()

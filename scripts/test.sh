@@ -2,6 +2,7 @@
 # Sets up, builds and runs the tests, for each preset named (default: release).
 #   scripts/test.sh                     release build
 #   scripts/test.sh release sanitize    both builds, the second with ASan and UBSan
+#   scripts/test.sh windows             the Windows build, its tests under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,5 +13,9 @@ for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
-  ctest --preset "$preset" --parallel "$(nproc)"
+  if [ "$preset" = windows ]; then
+    scripts/wine.sh ctest --preset windows --parallel "$(nproc)"
+  else
+    ctest --preset "$preset" --parallel "$(nproc)"
+  fi
 done
