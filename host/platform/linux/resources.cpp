@@ -18,11 +18,7 @@ struct Found {
 
 Found Lookup(HMODULE module, LPCWSTR name, LPCWSTR type) {
     Found found;
-    if (!winhost::FindResources(module, &found.resources)) {
-        winhost::SetError(ERROR_INVALID_HANDLE);
-        return found;
-    }
-    if (!found.resources) {
+    if (!winhost::FindResources(module, &found.resources) || !found.resources) {
         winhost::SetError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return found;
     }
@@ -63,35 +59,39 @@ DWORD WINAPI SizeofResource(HMODULE /*hModule*/, HRSRC hResInfo) {
     return static_cast<DWORD>(reinterpret_cast<const winres::Resource*>(hResInfo)->size);
 }
 
+// As Windows reads a string: block (id / 16) + 1 of the table, then entry id % 16
+// of it, only the low 16 bits of the id counting. A missing block leaves the buffer
+// as it was; a missing (empty) entry of a block that is there answers an empty string.
 int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
-    if (!lpBuffer || cchBufferMax < 0) {
-        winhost::SetError(ERROR_INVALID_PARAMETER);
+    if (!lpBuffer) return 0;
+    const WORD id = LOWORD(uID);
+    std::shared_ptr<const winhost::ModuleResources> resources;
+    if (!winhost::FindResources(hInstance, &resources) || !resources) {
+        winhost::SetError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return 0;
     }
-    // A failed lookup leaves an empty string behind, so that a caller who ignores the
-    // result never reads what was in the buffer before.
-    auto fail = [&](DWORD error) {
-        if (cchBufferMax > 0) lpBuffer[0] = L'\0';
-        winhost::SetError(error);
+    if (!winhost::FindResourceById(*resources, winres::kTypeString,
+                                   static_cast<WORD>((id >> 4) + 1))) {
+        winhost::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return 0;
-    };
-    std::shared_ptr<const winhost::ModuleResources> resources;
-    if (!winhost::FindResources(hInstance, &resources)) return fail(ERROR_INVALID_HANDLE);
-    if (!resources) return fail(ERROR_RESOURCE_DATA_NOT_FOUND);
+    }
+    static const std::wstring kEmpty;
     const auto& strings = resources->strings;
-    const auto it = std::lower_bound(strings.begin(), strings.end(), uID,
+    const auto it = std::lower_bound(strings.begin(), strings.end(), UINT{id},
                                      [](const auto& s, UINT key) { return s.first < key; });
-    if (uID > 0xFFFF || it == strings.end() || it->first != uID)
-        return fail(ERROR_RESOURCE_NAME_NOT_FOUND);
-
-    const std::wstring& text = it->second;
+    const std::wstring& text = it != strings.end() && it->first == id ? it->second : kEmpty;
     const int length = static_cast<int>(text.size());
     if (cchBufferMax == 0) {
         *reinterpret_cast<const WCHAR**>(lpBuffer) = text.c_str();
         return length;
     }
-    const int copied = std::min(length, cchBufferMax - 1);
-    std::copy_n(text.begin(), copied, lpBuffer);
-    lpBuffer[copied] = L'\0';
-    return copied;
+    // A negative size is refused (Wine's arithmetic answers a negative count).
+    const int copied = std::min(cchBufferMax - 1, length);
+    if (copied > 0) {
+        std::copy_n(text.begin(), copied, lpBuffer);
+        lpBuffer[copied] = L'\0';
+        return copied;
+    }
+    if (cchBufferMax > 1) lpBuffer[0] = L'\0';
+    return 0;
 }

@@ -173,11 +173,11 @@ WINBASEAPI HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
 WINBASEAPI LPVOID WINAPI LockResource(HGLOBAL hResData);
 WINBASEAPI DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
 
-// Copies string uID of the module's string table into lpBuffer: at most
-// cchBufferMax - 1 characters, always terminated; returns the characters copied.
-// With cchBufferMax 0, lpBuffer is taken as an LPWSTR* and receives a read-only
-// pointer to the text itself; the result is its length. 0 when the module or the
-// string is unknown or lpBuffer is null.
+// Copies string uID (its low 16 bits) of the module's string table into lpBuffer: at
+// most cchBufferMax - 1 characters, terminated; returns the characters copied. With
+// cchBufferMax 0, lpBuffer is taken as an LPWSTR* and receives a read-only pointer
+// to the text itself; the result is its length. 0 when the string is missing (an
+// empty string is written when its block of 16 is there) or lpBuffer is null.
 WINUSERAPI int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
 
 // A modeless dialog from the module's template (a number through MAKEINTRESOURCEW):
