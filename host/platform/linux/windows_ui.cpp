@@ -155,11 +155,13 @@ LRESULT ComboMessage(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) {
         case CB_GETCURSEL:
             return w.curSel;
         case CB_SETCURSEL:
-            if (index < 0 || index >= count) {
+            // -1 clears the selection; an index beyond the items leaves it as it is.
+            if (index == -1) {
                 w.curSel = -1;
                 w.text.clear();
                 return CB_ERR;
             }
+            if (index < 0 || index >= count) return CB_ERR;
             w.curSel = static_cast<int>(index);
             w.text = w.items[w.curSel];
             return index;
