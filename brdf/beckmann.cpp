@@ -96,3 +96,44 @@ Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY,
                                    float u2) {
     return SampleVisibleNormalByStretch(wo, alphaX, alphaY, u1, u2, BeckmannSampleUnitSlopes);
 }
+
+PreparedBeckmannUnitSlopes::PreparedBeckmannUnitSlopes(float cosTheta)
+    : nearNormal_(cosTheta > 0.9999f) {
+    if (nearNormal_) return;
+    const float sinTheta = std::sqrt(std::max(0.0f, 1.0f - cosTheta * cosTheta));
+    tanTheta_ = sinTheta * (1.0f / cosTheta);
+    const float cotTheta = 1.0f / tanTheta_;
+    top_ = ErfApprox(cotTheta);
+    const float theta = std::acos(cosTheta);
+    fit_ = ((0.4265f - 0.0594f * theta) * theta - 0.876f) * theta + 1.0f;
+    k_ = tanTheta_ * 0.56418955f;
+    norm_ = 1.0f / (1.0f + top_ + k_ * std::exp(-cotTheta * cotTheta));
+}
+
+void PreparedBeckmannUnitSlopes::Sample(float u1, float u2, float& slopeX, float& slopeY) const {
+    if (nearNormal_) {
+        const float r = std::sqrt(-std::log(1.0f - u1));
+        const float phi = 6.2831855f * u2;
+        slopeX = r * std::cos(phi);
+        slopeY = r * std::sin(phi);
+        return;
+    }
+    float a = -1.0f;
+    float c = top_;
+    const float s1 = std::max(u1, 1e-6f);
+    float b = c - (1.0f + c) * std::pow(1.0f - s1, fit_);
+    for (int iteration = 0; iteration < 9; ++iteration) {
+        if (!(b >= a && b <= c)) b = 0.5f * (a + c);
+        const float e = InverseErf(b);
+        const float value = norm_ * (1.0f + b + k_ * std::exp(-e * e)) - s1;
+        const float derivative = norm_ * (1.0f - e * tanTheta_);
+        if (std::abs(value) < 1e-5f) break;
+        if (value > 0.0f)
+            c = b;
+        else
+            a = b;
+        b = b - value / derivative;
+    }
+    slopeX = InverseErf(b);
+    slopeY = InverseErf(2.0f * std::max(u2, 1e-6f) - 1.0f);
+}

@@ -4,6 +4,9 @@
 // alphaX and alphaY are the roughnesses along x and y, both above zero.
 #pragma once
 
+// Project headers
+#include "brdf/visible_normal_stretch.h"
+
 // Host headers
 #include "point3.h"
 
@@ -25,3 +28,25 @@ void BeckmannSampleUnitSlopes(float cosTheta, float u1, float u2, float& slopeX,
 // always a unit vector with z > 0.
 Point3 BeckmannSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
                                    float u2);
+
+// BeckmannSampleUnitSlopes prepared for many draws at one polar angle: the
+// search interval, the first guess's exponent and the CDF's normalisation are
+// worked out once. Sample gives bit for bit what BeckmannSampleUnitSlopes gives
+// for the same arguments.
+class PreparedBeckmannUnitSlopes {
+public:
+    explicit PreparedBeckmannUnitSlopes(float cosTheta);
+    void Sample(float u1, float u2, float& slopeX, float& slopeY) const;
+
+private:
+    bool nearNormal_;
+    float tanTheta_ = 0.0f;
+    float top_ = 0.0f;  // erf(cotθ), the upper end of the search interval
+    float fit_ = 0.0f;
+    float k_ = 0.0f;
+    float norm_ = 0.0f;
+};
+
+// BeckmannSampleVisibleNormal prepared for many draws from one view and
+// roughness pair.
+using PreparedBeckmannVisibleNormal = PreparedVisibleNormalByStretch<PreparedBeckmannUnitSlopes>;

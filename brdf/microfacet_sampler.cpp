@@ -16,54 +16,39 @@
 
 namespace {
 
-struct BeckmannModel {
-    static Point3 SampleVisibleNormal(const Point3& wo, float ax, float ay, float u1, float u2) {
-        return BeckmannSampleVisibleNormal(wo, ax, ay, u1, u2);
-    }
-    static float Ndf(const Point3& m, float ax, float ay) { return BeckmannNdf(m, ax, ay); }
-    static float SmithLambda(const Point3& w, float ax, float ay) {
-        return BeckmannSmithLambda(w, ax, ay);
-    }
-    // The Beckmann preview bounds the BRDF value so that the sharpest lobes
-    // give no fireflies.
-    static constexpr bool kBoundedBrdf = true;
-};
-
-struct TrowbridgeReitzModel {
-    static Point3 SampleVisibleNormal(const Point3& wo, float ax, float ay, float u1, float u2) {
-        return TrowbridgeReitzSampleVisibleNormal(wo, ax, ay, u1, u2);
-    }
-    static float Ndf(const Point3& m, float ax, float ay) { return TrowbridgeReitzNdf(m, ax, ay); }
-    static float SmithLambda(const Point3& w, float ax, float ay) {
-        return TrowbridgeReitzSmithLambda(w, ax, ay);
-    }
-    static constexpr bool kBoundedBrdf = false;
-};
-
 // Above this the BRDF value of a bounded model is cut.
 constexpr float kBrdfBound = 500.0f;
+
+// The roughness pair from the squared perceptual roughness; anisotropy narrows
+// the lobe along y only.
+RoughnessPair LobeRoughness(float glossiness, float anisotropy) {
+    const float halfRough = 0.5f - 0.5f * glossiness;
+    const float r = halfRough * halfRough;
+    return RoughnessPair{
+        AlphaFromRoughness(std::max(r, 0.0001f)),
+        AlphaFromRoughness(std::max(r * (1.0f - anisotropy) * (1.0f - anisotropy), 0.0001f))};
+}
+
+// An anisotropic lobe follows the driver's tangents, turned about N; x runs
+// along B and y along T, so this frame is left-handed. An isotropic lobe needs
+// no tangents at all.
+LocalFrame LobeFrame(const RoughnessPair& alpha, float rotation, const Point3& N,
+                     const TangentPair& tangents) {
+    if (std::abs(alpha.alphaX - alpha.alphaY) > 0.00001f) {
+        const RowMatrix3 turn = RotationAboutAxis(N, 6.2831855f * rotation);
+        return LocalFrame{turn.Apply(tangents.b), turn.Apply(tangents.t), N};
+    }
+    return FrameAroundAxis(N);
+}
 
 template <class Model>
 void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
                                 float anisotropy, float rotation, Texmap* envMap, const Point3& N,
                                 const TangentPair& tangents) {
-    // Squared perceptual roughness; anisotropy narrows the lobe along y only.
-    const float halfRough = 0.5f - 0.5f * glossiness;
-    const float r = halfRough * halfRough;
-    const float alphaX = AlphaFromRoughness(std::max(r, 0.0001f));
-    const float alphaY =
-        AlphaFromRoughness(std::max(r * (1.0f - anisotropy) * (1.0f - anisotropy), 0.0001f));
-
-    // An anisotropic lobe follows the driver's tangents, turned about N; x runs
-    // along B and y along T, so this frame is left-handed. An isotropic lobe
-    // needs no tangents at all.
-    LocalFrame frame;
-    if (std::abs(alphaX - alphaY) > 0.00001f) {
-        const RowMatrix3 turn = RotationAboutAxis(N, 6.2831855f * rotation);
-        frame = LocalFrame{turn.Apply(tangents.b), turn.Apply(tangents.t), N};
-    } else {
-        frame = FrameAroundAxis(N);
-    }
+    const RoughnessPair alpha = LobeRoughness(glossiness, anisotropy);
+    const float alphaX = alpha.alphaX;
+    const float alphaY = alpha.alphaY;
+    const LocalFrame frame = LobeFrame(alpha, rotation, N, tangents);
 
     // Direction towards the eye, in the local frame.
     const Point3 V = sc.OrigView();
@@ -111,13 +96,65 @@ void SampleMicrofacetReflection(Color& out, ShadeContext& sc, const Point2& u, f
 void SampleBeckmannReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
                               float anisotropy, float rotation, Texmap* envMap, const Point3& N,
                               const TangentPair& tangents) {
-    SampleMicrofacetReflection<BeckmannModel>(out, sc, u, glossiness, anisotropy, rotation, envMap,
-                                              N, tangents);
+    SampleMicrofacetReflection<BeckmannMicrofacet>(out, sc, u, glossiness, anisotropy, rotation,
+                                                   envMap, N, tangents);
 }
 
 void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
                            float anisotropy, float rotation, Texmap* envMap, const Point3& N,
                            const TangentPair& tangents) {
-    SampleMicrofacetReflection<TrowbridgeReitzModel>(out, sc, u, glossiness, anisotropy, rotation,
-                                                     envMap, N, tangents);
+    SampleMicrofacetReflection<TrowbridgeReitzMicrofacet>(out, sc, u, glossiness, anisotropy,
+                                                          rotation, envMap, N, tangents);
 }
+
+template <class Distribution>
+PreparedMicrofacetReflection<Distribution>::PreparedMicrofacetReflection(
+    ShadeContext& sc, float glossiness, float anisotropy, float rotation, Texmap* envMap,
+    const Point3& N, const TangentPair& tangents)
+    : sc_(&sc),
+      envMap_(envMap),
+      N_(N),
+      alpha_(LobeRoughness(glossiness, anisotropy)),
+      frame_(LobeFrame(alpha_, rotation, N, tangents)),
+      wo_(frame_.ToLocal(-sc.OrigView())),
+      flip_(wo_.z < 0.0f),
+      normals_(flip_ ? -wo_ : wo_, alpha_.alphaX, alpha_.alphaY),
+      onePlusLambdaO_(1.0f + Distribution::SmithLambda(wo_, alpha_.alphaX, alpha_.alphaY)),
+      maskingO_(1.0f / onePlusLambdaO_),
+      quarterOverCosO_(0.25f / std::abs(wo_.z)) {}
+
+template <class Distribution>
+void PreparedMicrofacetReflection<Distribution>::Sample(Color& out, const Point2& u) const {
+    const float alphaX = alpha_.alphaX;
+    const float alphaY = alpha_.alphaY;
+    Point3 m = normals_.Sample(u.x, u.y);
+    if (flip_) m = -m;
+
+    const Point3 wi = 2.0f * (wo_ % m) * m - wo_;
+    const Point3 d = Normalize(frame_.ToWorld(wi));
+    const float cosI = d % N_;
+    if (!(cosI > 0.0f)) return;
+
+    const float pdf =
+        std::max(1e-20f, Distribution::Ndf(m, alphaX, alphaY) * maskingO_ * quarterOverCosO_);
+
+    const AColor env = sc_->EvalEnvironMap(envMap_, d);
+
+    float f = 0.0f;
+    const Point3 halfSum = wo_ + wi;
+    if (std::abs(wi.z) > 1e-6f && std::abs(wo_.z) > 1e-6f &&
+        (std::abs(halfSum.x) > 1e-6f || std::abs(halfSum.y) > 1e-6f ||
+         std::abs(halfSum.z) > 1e-6f)) {
+        const Point3 h = Normalize(halfSum);
+        const float G = 1.0f / (onePlusLambdaO_ + Distribution::SmithLambda(wi, alphaX, alphaY));
+        f = Distribution::Ndf(h, alphaX, alphaY) * G /
+            std::max(4.0f * std::abs(wi.z) * std::abs(wo_.z), 1e-20f);
+    }
+    if constexpr (Distribution::kBoundedBrdf) f = std::min(f, kBrdfBound);
+
+    const float w = f * cosI / pdf;
+    out = Color(w * env.r, w * env.g, w * env.b);
+}
+
+template class PreparedMicrofacetReflection<BeckmannMicrofacet>;
+template class PreparedMicrofacetReflection<TrowbridgeReitzMicrofacet>;

@@ -20,7 +20,9 @@
 #pragma once
 
 // Project headers
+#include "brdf/beckmann.h"
 #include "brdf/local_frame.h"
+#include "brdf/trowbridge_reitz.h"
 
 // Host headers
 #include "color.h"
@@ -39,3 +41,69 @@ void SampleBeckmannReflection(Color& out, ShadeContext& sc, const Point2& u, flo
 void SampleTrggxReflection(Color& out, ShadeContext& sc, const Point2& u, float glossiness,
                            float anisotropy, float rotation, Texmap* envMap, const Point3& N,
                            const TangentPair& tangents);
+
+// The two distributions as the samplers use them.
+struct BeckmannMicrofacet {
+    static Point3 SampleVisibleNormal(const Point3& wo, float ax, float ay, float u1, float u2) {
+        return BeckmannSampleVisibleNormal(wo, ax, ay, u1, u2);
+    }
+    using PreparedVisibleNormal = PreparedBeckmannVisibleNormal;
+    static float Ndf(const Point3& m, float ax, float ay) { return BeckmannNdf(m, ax, ay); }
+    static float SmithLambda(const Point3& w, float ax, float ay) {
+        return BeckmannSmithLambda(w, ax, ay);
+    }
+    // The Beckmann preview bounds the BRDF value so that the sharpest lobes
+    // give no fireflies.
+    static constexpr bool kBoundedBrdf = true;
+};
+
+struct TrowbridgeReitzMicrofacet {
+    static Point3 SampleVisibleNormal(const Point3& wo, float ax, float ay, float u1, float u2) {
+        return TrowbridgeReitzSampleVisibleNormal(wo, ax, ay, u1, u2);
+    }
+    using PreparedVisibleNormal = PreparedTrowbridgeReitzVisibleNormal;
+    static float Ndf(const Point3& m, float ax, float ay) { return TrowbridgeReitzNdf(m, ax, ay); }
+    static float SmithLambda(const Point3& w, float ax, float ay) {
+        return TrowbridgeReitzSmithLambda(w, ax, ay);
+    }
+    static constexpr bool kBoundedBrdf = false;
+};
+
+// The roughnesses of a lobe along its frame's x and y.
+struct RoughnessPair {
+    float alphaX;
+    float alphaY;
+};
+
+// A sampler prepared for the many estimates of one shading call: the roughness
+// pair, the frame, the view in it, the view's masking and the visible-normal
+// sampler's view-dependent part are worked out once, the view read once. Sample
+// gives bit for bit what SampleBeckmannReflection (SampleTrggxReflection) gives
+// for the same arguments, and makes the same environment lookup.
+template <class Distribution>
+class PreparedMicrofacetReflection {
+public:
+    PreparedMicrofacetReflection(ShadeContext& sc, float glossiness, float anisotropy,
+                                 float rotation, Texmap* envMap, const Point3& N,
+                                 const TangentPair& tangents);
+    void Sample(Color& out, const Point2& u) const;
+
+private:
+    // In the order the constructor works them out.
+    ShadeContext* sc_;
+    Texmap* envMap_;
+    Point3 N_;
+    RoughnessPair alpha_;
+    LocalFrame frame_;
+    Point3 wo_;
+    bool flip_;
+    typename Distribution::PreparedVisibleNormal normals_;
+    float onePlusLambdaO_;   // 1 + Λ(wo)
+    float maskingO_;         // G1(wo) = 1 / (1 + Λ(wo))
+    float quarterOverCosO_;  // 0.25 / |wo.z|
+};
+
+using PreparedBeckmannReflection = PreparedMicrofacetReflection<BeckmannMicrofacet>;
+using PreparedTrggxReflection = PreparedMicrofacetReflection<TrowbridgeReitzMicrofacet>;
+extern template class PreparedMicrofacetReflection<BeckmannMicrofacet>;
+extern template class PreparedMicrofacetReflection<TrowbridgeReitzMicrofacet>;

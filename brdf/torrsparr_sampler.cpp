@@ -68,3 +68,45 @@ void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, fl
     const float w = pdf > 0.0f ? Dh * cosI * f / pdf : 0.0f;
     out = Color(w * env.r, w * env.g, w * env.b);
 }
+
+PreparedTorrSparrReflection::PreparedTorrSparrReflection(ShadeContext& sc, float n, Texmap* envMap,
+                                                         const Point3& N)
+    : sc_(&sc),
+      envMap_(envMap),
+      n_(n),
+      frame_(FrameAroundAxis(N)),
+      wo_(frame_.ToLocal(-sc.OrigView())),
+      inverseNPlus1_(1.0f / (n + 1.0f)),
+      normalisation_(n * 0.15915494f + 0.31830987f) {}
+
+void PreparedTorrSparrReflection::Sample(Color& out, const Point2& u) const {
+    const float cosThetaH = std::pow(u.y, inverseNPlus1_);
+    const float sinThetaH = std::sqrt(std::max(0.0f, 1.0f - cosThetaH * cosThetaH));
+    const float phi = 6.2831855f * u.x;
+    const Point3 h(std::cos(phi) * sinThetaH, std::sin(phi) * sinThetaH, cosThetaH);
+
+    const Point3 wi = 2.0f * (wo_ % h) * h - wo_;
+    const Point3 d = Normalize(frame_.ToWorld(wi));
+    const float cosI = d % frame_.n;
+    if (!(cosI > 0.0f)) return;
+
+    const float cosPowerN = std::pow(cosThetaH, n_);
+    const float Dh = normalisation_ * cosPowerN;
+
+    float f = 0.0f;
+    const Point3 halfSum = wo_ + wi;
+    if (IsNonZero(wi.z) && IsNonZero(wo_.z) &&
+        (IsNonZero(halfSum.x) || IsNonZero(halfSum.y) || IsNonZero(halfSum.z))) {
+        const Point3 hr = Normalize(halfSum);
+        const float q = std::max(std::abs(wo_ % hr), 1e-20f);
+        const float G = std::min(1.0f, std::min(2.0f * std::abs(hr.z) * std::abs(wo_.z) / q,
+                                                2.0f * std::abs(hr.z) * std::abs(wi.z) / q));
+        f = std::min(G / std::max(4.0f * std::abs(wi.z) * std::abs(wo_.z), 1e-20f), kBrdfBound);
+    }
+
+    const float pdf = (n_ + 1.0f) * cosPowerN / std::max(25.132742f * (wo_ % h), 1e-6f);
+
+    const AColor env = sc_->EvalEnvironMap(envMap_, d);
+    const float w = pdf > 0.0f ? Dh * cosI * f / pdf : 0.0f;
+    out = Color(w * env.r, w * env.g, w * env.b);
+}

@@ -9,6 +9,9 @@
 // EvalEnvironMap (at most once). Fresnel and colour are the caller's.
 #pragma once
 
+// Project headers
+#include "brdf/local_frame.h"
+
 // Host headers
 #include "color.h"
 #include "point2.h"
@@ -19,3 +22,22 @@ class Texmap;
 
 void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, float n,
                                Texmap* envMap, const Point3& N);
+
+// The sampler prepared for the many estimates of one shading call: the frame,
+// the view in it (read once) and the lobe's constants are worked out once.
+// Sample gives bit for bit what SampleTorrSparrReflection gives for the same
+// arguments, and makes the same environment lookup.
+class PreparedTorrSparrReflection {
+public:
+    PreparedTorrSparrReflection(ShadeContext& sc, float n, Texmap* envMap, const Point3& N);
+    void Sample(Color& out, const Point2& u) const;
+
+private:
+    ShadeContext* sc_;
+    Texmap* envMap_;
+    float n_;
+    LocalFrame frame_;
+    Point3 wo_;
+    float inverseNPlus1_;  // 1 / (n + 1)
+    float normalisation_;  // (n + 2) / 2π
+};

@@ -82,3 +82,40 @@ Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float 
     return SampleVisibleNormalByStretch(wo, alphaX, alphaY, u1, u2,
                                         TrowbridgeReitzSampleUnitSlopes);
 }
+
+PreparedTrowbridgeReitzUnitSlopes::PreparedTrowbridgeReitzUnitSlopes(float cosTheta)
+    : nearNormal_(cosTheta > 0.9999f) {
+    if (nearNormal_) return;
+    const float sinTheta = std::sqrt(std::max(0.0f, 1.0f - cosTheta * cosTheta));
+    tanTheta_ = sinTheta * (1.0f / cosTheta);
+    cotTheta_ = 1.0f / tanTheta_;
+    tan2Theta_ = tanTheta_ * tanTheta_;
+    const float q = 1.0f / (std::sqrt(1.0f / (cotTheta_ * cotTheta_) + 1.0f) + 1.0f);
+    halfOverQ_ = 0.5f / q;
+}
+
+void PreparedTrowbridgeReitzUnitSlopes::Sample(float u1, float u2, float& slopeX,
+                                               float& slopeY) const {
+    if (nearNormal_) {
+        const float r = std::sqrt(u1 / (1.0f - u1));
+        const float phi = 6.2831855f * u2;
+        slopeX = r * std::cos(phi);
+        slopeY = r * std::sin(phi);
+        return;
+    }
+    const float A = halfOverQ_ * (2.0f * u1) - 1.0f;
+    const float tmp = std::min(1e10f, 1.0f / (A * A - 1.0f));
+    const float B = tanTheta_;
+    const float D = std::sqrt(std::max(0.0f, tan2Theta_ * tmp * tmp - (A * A - tan2Theta_) * tmp));
+    const float x1 = B * tmp - D;
+    const float x2 = B * tmp + D;
+    const bool lowerRoot = (A < 0.0f) | (x2 > cotTheta_);
+    slopeX = lowerRoot ? x1 : x2;
+
+    const bool upperHalf = u2 > 0.5f;
+    const float S = upperHalf ? 1.0f : -1.0f;
+    const float U = upperHalf ? 2.0f * (u2 - 0.5f) : 2.0f * (0.5f - u2);
+    const float z = U * (U * (U * 0.27385f - 0.73369f) + 0.46341f) /
+                    (U * (U * (U * 0.093073f + 0.30942f) - 1.0f) + 0.597999f);
+    slopeY = S * z * std::sqrt(1.0f + slopeX * slopeX);
+}

@@ -3,6 +3,9 @@
 // the local frame (shading normal = +z), roughnesses alphaX, alphaY above zero.
 #pragma once
 
+// Project headers
+#include "brdf/visible_normal_stretch.h"
+
 // Host headers
 #include "point3.h"
 
@@ -23,3 +26,25 @@ void TrowbridgeReitzSampleUnitSlopes(float cosTheta, float u1, float u2, float& 
 // a unit vector with z > 0.
 Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float alphaY, float u1,
                                           float u2);
+
+// TrowbridgeReitzSampleUnitSlopes prepared for many draws at one polar angle:
+// the masking of the view and the quadratic's constant terms are worked out
+// once. Sample gives bit for bit what TrowbridgeReitzSampleUnitSlopes gives for
+// the same arguments.
+class PreparedTrowbridgeReitzUnitSlopes {
+public:
+    explicit PreparedTrowbridgeReitzUnitSlopes(float cosTheta);
+    void Sample(float u1, float u2, float& slopeX, float& slopeY) const;
+
+private:
+    bool nearNormal_;
+    float tanTheta_ = 0.0f;
+    float cotTheta_ = 0.0f;
+    float tan2Theta_ = 0.0f;
+    float halfOverQ_ = 0.0f;  // 1 / G1 of the view
+};
+
+// TrowbridgeReitzSampleVisibleNormal prepared for many draws from one view and
+// roughness pair.
+using PreparedTrowbridgeReitzVisibleNormal =
+    PreparedVisibleNormalByStretch<PreparedTrowbridgeReitzUnitSlopes>;

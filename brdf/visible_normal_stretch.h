@@ -26,3 +26,34 @@ inline Point3 SampleVisibleNormalByStretch(const Point3& wo, float alphaX, float
     // Unstretched slopes as a normal: slope (tx, ty) belongs to the facet (−tx, −ty, 1).
     return Normalize(Point3(-alphaX * tx, -alphaY * ty, 1.0f));
 }
+
+// The same, prepared for many draws from one view and roughness pair: the
+// stretched view, its azimuth and whatever the slope sampler needs of its polar
+// angle are worked out once. PreparedUnitSlopes is constructed from cosθ of the
+// stretched view and draws with Sample(u1, u2, slopeX, slopeY). Sample gives bit
+// for bit what SampleVisibleNormalByStretch gives for the same arguments.
+template <class PreparedUnitSlopes>
+class PreparedVisibleNormalByStretch {
+public:
+    PreparedVisibleNormalByStretch(const Point3& wo, float alphaX, float alphaY)
+        : alphaX_(alphaX),
+          alphaY_(alphaY),
+          stretched_(Normalize(Point3(alphaX * wo.x, alphaY * wo.y, wo.z))),
+          cosPhi_(CosAzimuth(stretched_)),
+          sinPhi_(SinAzimuth(stretched_)),
+          slopes_(stretched_.z) {}
+
+    Point3 Sample(float u1, float u2) const {
+        float slopeX, slopeY;
+        slopes_.Sample(u1, u2, slopeX, slopeY);
+        const float tx = cosPhi_ * slopeX - sinPhi_ * slopeY;
+        const float ty = sinPhi_ * slopeX + cosPhi_ * slopeY;
+        return Normalize(Point3(-alphaX_ * tx, -alphaY_ * ty, 1.0f));
+    }
+
+private:
+    float alphaX_, alphaY_;
+    Point3 stretched_;  // the view in the unit-roughness configuration
+    float cosPhi_, sinPhi_;
+    PreparedUnitSlopes slopes_;
+};

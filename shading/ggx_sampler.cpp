@@ -77,3 +77,46 @@ void SampleGgxReflection(Color& out, ShadeContext& sc, const Point2& u, float g,
     const float weight = G1 != 0.0f ? G2 / G1 : 0.0f;
     out = Color(weight * e.r, weight * e.g, weight * e.b);
 }
+
+PreparedGgxReflection::PreparedGgxReflection(ShadeContext& sc, float g, Texmap* env,
+                                             const Point3& N)
+    : sc_(&sc), env_(env), alpha_((1.0f - g) * (1.0f - g)), frame_(FrameAroundAxis(N)) {
+    const Point3 V = sc.OrigView();
+    wo_ = frame_.ToLocal(-V);
+    Vh_ = Normalize(Point3(alpha_ * wo_.x, alpha_ * wo_.y, wo_.z));
+    T1_ = Vh_.z >= 0.999f ? Point3(1.0f, 0.0f, 0.0f)
+                          : Normalize(CrossProd(Vh_, Point3(0.0f, 0.0f, 1.0f)));
+    T2_ = CrossProd(T1_, Vh_);
+    a_ = 1.0f / (1.0f + Vh_.z);
+    NV_ = -V % N;
+    viewRoot_ = std::sqrt((1.0f - alpha_) * NV_ * NV_ + alpha_);
+    G1_ = 2.0f * NV_ / std::max(NV_ + viewRoot_, 1e-6f);
+}
+
+void PreparedGgxReflection::Sample(Color& out, const Point2& u) const {
+    const float u1 = u.x;
+    const float u2 = u.y;
+    const float r = std::sqrt(u1);
+    const bool fullHalf = u2 < a_;
+    const float phiFull = u2 * (1.0f + Vh_.z) * 3.1415927f;
+    const float phiProjected = ((u2 - a_) / (1.0f - a_) + 1.0f) * 3.1415927f;
+    const float phi = fullHalf ? phiFull : phiProjected;
+    const float s = fullHalf ? 1.0f : Vh_.z;
+    const float P1 = r * std::cos(phi);
+    const float P2 = r * std::sin(phi) * s;
+    const Point3 h =
+        P1 * T1_ + P2 * T2_ + std::sqrt(std::max(0.0f, 1.0f - P1 * P1 - P2 * P2)) * Vh_;
+    const Point3 m = Normalize(Point3(alpha_ * h.x, alpha_ * h.y, std::max(0.0f, h.z)));
+
+    const Point3 wl = 2.0f * (wo_ % m) * m - wo_;
+    const Point3 w = Normalize(frame_.ToWorld(wl));
+    const float NL = w % frame_.n;
+    if (!(NL > 0.0f)) return;
+
+    const float G2 =
+        2.0f * NL * NV_ /
+        std::max(NV_ * std::sqrt((1.0f - alpha_) * NL * NL + alpha_) + NL * viewRoot_, 1e-6f);
+    const AColor e = sc_->EvalEnvironMap(env_, w);
+    const float weight = G1_ != 0.0f ? G2 / G1_ : 0.0f;
+    out = Color(weight * e.r, weight * e.g, weight * e.b);
+}

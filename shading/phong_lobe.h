@@ -3,6 +3,9 @@
 // refraction of the preview.
 #pragma once
 
+// Project headers
+#include "brdf/local_frame.h"
+
 // Host headers
 #include "color.h"
 #include "point2.h"
@@ -18,3 +21,23 @@ class Texmap;
 // power n ≥ 1 in practice. sc is used only through one EvalEnvironMap.
 void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Texmap* env,
                      const Point3& A);
+
+// The lobe prepared for the many draws of one shading call about one axis: its
+// frame and constants are worked out once. Sample gives bit for bit what
+// SamplePhongLobe gives for the same arguments, and makes the same lookup.
+class PreparedPhongLobe {
+public:
+    PreparedPhongLobe(ShadeContext& sc, float n, Texmap* env, const Point3& A);
+    void Sample(Color& out, const Point2& u) const;
+
+private:
+    ShadeContext* sc_;
+    Texmap* env_;
+    float n_;
+    Point3 axis_;
+    LocalFrame frame_;
+    float c_;         // n + 1
+    float inverseC_;  // 1 / c
+    float twoOverC_;  // 2 / c
+    float nPlus2_;
+};
