@@ -19,7 +19,10 @@
 
 #include "imtl.h"
 
+#include <algorithm>
 #include <cmath>
+#include <type_traits>
+#include <variant>
 
 std::atomic<std::uint32_t> shadeCallCounter{0};
 
@@ -43,6 +46,41 @@ Color Clamped(Color c) {
     c.ClampMinMax();
     return c;
 }
+
+// The mirror: the environment straight along one direction, looked up for every
+// estimate.
+class MirrorLookup {
+public:
+    MirrorLookup(ShadeContext& sc, Texmap* env, const Point3& direction)
+        : sc_(&sc), env_(env), direction_(direction) {}
+    void Sample(Color& out, const Point2&) const {
+        out = Color(sc_->EvalEnvironMap(env_, direction_));
+    }
+
+private:
+    ShadeContext* sc_;
+    Texmap* env_;
+    Point3 direction_;
+};
+
+// A loop iteration's reflection or refraction estimate, prepared once per call;
+// without a sampler the estimate stays as it is.
+using Estimate =
+    std::variant<std::monostate, MirrorLookup, PreparedPhongLobe, PreparedTorrSparrReflection,
+                 PreparedBeckmannReflection, PreparedGgxReflection, PreparedTrggxReflection>;
+
+void Draw(const Estimate& estimate, Color& out, const Point2& u) {
+    std::visit(
+        [&](const auto& sampler) {
+            if constexpr (!std::is_same_v<std::decay_t<decltype(sampler)>, std::monostate>)
+                sampler.Sample(out, u);
+        },
+        estimate);
+}
+
+// The quarter turn about x that carries the view into the plane the tangent is
+// taken from.
+const RowMatrix3 kQuarterTurnAboutX = RotationAboutAxis(Point3(1.0f, 0.0f, 0.0f), 1.5707964f);
 
 }  // namespace
 
@@ -132,8 +170,7 @@ void LumraMtl::Shade(ShadeContext& sc) {
     const Color lit = A;
 
     // 6. Tangent frame of the anisotropic samplers.
-    const RowMatrix3 M = RotationAboutAxis(Point3(1.0f, 0.0f, 0.0f), 1.5707964f);
-    const Point3 Vr = M.Apply(sc.OrigView());
+    const Point3 Vr = kQuarterTurnAboutX.Apply(sc.OrigView());
     Point3 T0 = CrossProd(N, Vr);
     if (T0 == Point3(0.0f, 0.0f, 0.0f)) {
         const Point3 A1 = CrossProd(N, Point3(0.0f, 1.0f, 0.0f));
@@ -205,16 +242,53 @@ void LumraMtl::Shade(ShadeContext& sc) {
     }
     const float rw = Clamp01(F * s);
 
-    // 15. This call's random stream.
-    ShadeRandom& random = ThreadShadeRandom();
-    random.Restart(AdvanceShadeCallCounter());
+    // 15. This call's random stream, drawn from a copy that lives in registers
+    // and is handed back to the thread at the end.
+    ShadeRandom& threadRandom = ThreadShadeRandom();
+    threadRandom.Restart(AdvanceShadeCallCounter());
+    ShadeRandom random = threadRandom;
 
     // 16. Progressive loop: samples are averaged until kSettledIterations iterations,
     // counted over the whole loop, have moved the average's brightness by less than
-    // kSettled. A brightness that is not a number counts as settled.
+    // kSettled. A brightness that is not a number counts as settled. What the
+    // estimates need of this shading point is worked out before the loop.
     Texmap* env = previewEnvMap;
-    const bool reflects = s > 0.0f;
-    const bool refracts = Luminance(Cx) > 0.0f;
+    Estimate reflection;
+    Estimate refraction;
+    if (env) {
+        if (s > 0.0f) {
+            if (g >= 1.0f) {
+                reflection.emplace<MirrorLookup>(sc, env, R);
+            } else {
+                switch (cached.reflectBrdf) {
+                    case kBrdfPhong:
+                        reflection.emplace<PreparedPhongLobe>(sc, e, env, R);
+                        break;
+                    case kBrdfTorrSparr:
+                        reflection.emplace<PreparedTorrSparrReflection>(sc, e, env, N);
+                        break;
+                    case kBrdfBeckmann:
+                        reflection.emplace<PreparedBeckmannReflection>(sc, g, a, r, env, N,
+                                                                       tangents);
+                        break;
+                    case kBrdfGgx:
+                        reflection.emplace<PreparedGgxReflection>(sc, g, env, N);
+                        break;
+                    case kBrdfTrggx:
+                        reflection.emplace<PreparedTrggxReflection>(sc, g, a, r, env, N, tangents);
+                        break;
+                    default:
+                        break;
+                }
+            }
+        }
+        if (Luminance(Cx) > 0.0f) {
+            if (gT >= 1.0f)
+                refraction.emplace<MirrorLookup>(sc, env, RT);
+            else
+                refraction.emplace<PreparedPhongLobe>(sc, eT, env, RT);
+        }
+    }
     Color Rs(0.0f, 0.0f, 0.0f), Ts(0.0f, 0.0f, 0.0f), Avg(0.0f, 0.0f, 0.0f);
     float previous = 0.0f;
     int hits = 0;
@@ -222,39 +296,11 @@ void LumraMtl::Shade(ShadeContext& sc) {
     for (; hits < kSettledIterations; ++iteration) {
         if (env) {
             const float u1 = random.Uniform();
-            const float u2 = std::fmax(random.Uniform(), 1e-6f);
+            // A uniform number is never NaN: max is fmax here, without the call.
+            const float u2 = std::max(random.Uniform(), 1e-6f);
             const Point2 u(u1, u2);
-            if (reflects) {
-                if (g >= 1.0f) {
-                    Rs = Color(sc.EvalEnvironMap(env, R));
-                } else {
-                    switch (cached.reflectBrdf) {
-                        case kBrdfPhong:
-                            SamplePhongLobe(Rs, sc, u, e, env, R);
-                            break;
-                        case kBrdfTorrSparr:
-                            SampleTorrSparrReflection(Rs, sc, u, e, env, N);
-                            break;
-                        case kBrdfBeckmann:
-                            SampleBeckmannReflection(Rs, sc, u, g, a, r, env, N, tangents);
-                            break;
-                        case kBrdfGgx:
-                            SampleGgxReflection(Rs, sc, u, g, env, N);
-                            break;
-                        case kBrdfTrggx:
-                            SampleTrggxReflection(Rs, sc, u, g, a, r, env, N, tangents);
-                            break;
-                        default:
-                            break;
-                    }
-                }
-            }
-            if (refracts) {
-                if (gT >= 1.0f)
-                    Ts = Color(sc.EvalEnvironMap(env, RT));
-                else
-                    SamplePhongLobe(Ts, sc, u, eT, env, RT);
-            }
+            Draw(reflection, Rs, u);
+            Draw(refraction, Ts, u);
         }
         Color c = lit;
         c = c + (Ts * Cx - c) * xw;
@@ -266,6 +312,7 @@ void LumraMtl::Shade(ShadeContext& sc) {
         if (!(std::fabs(previous - brightness) >= kSettled)) ++hits;
         previous = brightness;
     }
+    threadRandom = random;
     shadeStatistics.Record(static_cast<std::uint64_t>(iteration - 1));
 
     // 17, 18. Emission, exposure and the tone curve x / (1 + x⁵)^(1/5).
