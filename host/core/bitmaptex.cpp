@@ -1,5 +1,6 @@
 #include "bitmaptex.h"
 
+#include "float4.h"
 #include "host_paths.h"
 #include "latlong.h"
 
@@ -69,18 +70,14 @@ inline AColor Bilinear(const HostImage& img, float u, float v, int endX, int end
     const int x1 = EndIndex(ix + 1, img.width, endX);
     const int y0 = EndIndex(iy, img.height, endY);
     const int y1 = EndIndex(iy + 1, img.height, endY);
-    const float* p00 = img.Pixel(x0, y0);
-    const float* p10 = img.Pixel(x1, y0);
-    const float* p01 = img.Pixel(x0, y1);
-    const float* p11 = img.Pixel(x1, y1);
     const float w00 = (1.0f - tx) * (1.0f - ty);
     const float w10 = tx * (1.0f - ty);
     const float w01 = (1.0f - tx) * ty;
     const float w11 = tx * ty;
-    return AColor(p00[0] * w00 + p10[0] * w10 + p01[0] * w01 + p11[0] * w11,
-                  p00[1] * w00 + p10[1] * w10 + p01[1] * w01 + p11[1] * w11,
-                  p00[2] * w00 + p10[2] * w10 + p01[2] * w01 + p11[2] * w11,
-                  p00[3] * w00 + p10[3] * w10 + p01[3] * w01 + p11[3] * w11);
+    // The four channels at once: p00 w00 + p10 w10 + p01 w01 + p11 w11 per channel.
+    const Float4 c = Load4(img.Pixel(x0, y0)) * w00 + Load4(img.Pixel(x1, y0)) * w10 +
+                     Load4(img.Pixel(x0, y1)) * w01 + Load4(img.Pixel(x1, y1)) * w11;
+    return AColor(c[0], c[1], c[2], c[3]);
 }
 
 inline bool IsEnvironment(const UVPlacement& p) { return p.slotType == MAPSLOT_ENVIRON; }
@@ -95,9 +92,9 @@ inline AColor TextureLookup(const HostImage& img, float pu, float pv, int end) {
     return Bilinear(img, TameCoordinate(pu, end), TameCoordinate(pv, end), end, end);
 }
 
-// Environment pictures wrap around the horizon and stop at the poles.
-inline AColor EnvironmentLookup(const HostImage& img, ShadeContext& sc) {
-    const Point3 dir = sc.VectorTo(sc.V(), REF_WORLD);
+// Environment pictures wrap around the horizon and stop at the poles. dir is
+// the world direction.
+inline AColor EnvironmentTexels(const HostImage& img, const Point3& dir) {
     float u, v;
     latlong::DirectionToUV(dir, u, v);
     if (!(u >= 0.0f && u <= 1.0f && v >= 0.0f && v <= 1.0f)) u = v = 0.5f;  // not a number
@@ -197,24 +194,42 @@ UVPlacement BMTex::CurrentPlacement() {
     return p;
 }
 
-AColor BMTex::EvalColor(ShadeContext& sc) {
-    const HostImage& img = Image();
-    if (img.Empty()) return AColor(0.0f, 0.0f, 0.0f, 1.0f);
-    const UVPlacement p = CurrentPlacement();
-    AColor c;
-    if (IsEnvironment(p)) {
-        c = EnvironmentLookup(img, sc);
-    } else {
-        const Point3 uvw = sc.UVW(0);
-        float pu, pv;
-        PlaceUV(p, uvw.x, uvw.y, pu, pv);
-        c = TextureLookup(img, pu, pv, endCondition_);
-    }
+AColor BMTex::WithAlphaSource(AColor c) const {
     if (alphaSource_ == ALPHA_RGB)
         c.a = Mono(c);
     else if (alphaSource_ == ALPHA_NONE)
         c.a = 1.0f;
     return c;
+}
+
+AColor BMTex::EvalColor(ShadeContext& sc) {
+    const HostImage& img = Image();
+    if (img.Empty()) return AColor(0.0f, 0.0f, 0.0f, 1.0f);
+    const UVPlacement p = CurrentPlacement();
+    if (IsEnvironment(p))
+        return WithAlphaSource(EnvironmentTexels(img, sc.VectorTo(sc.V(), REF_WORLD)));
+    const Point3 uvw = sc.UVW(0);
+    float pu, pv;
+    PlaceUV(p, uvw.x, uvw.y, pu, pv);
+    return WithAlphaSource(TextureLookup(img, pu, pv, endCondition_));
+}
+
+BaseInterface* BMTex::GetInterface(Interface_ID id) {
+    if (id == HOST_ENVIRONMENT_LOOKUP_INTERFACE) return &environment_;
+    return BitmapTex::GetInterface(id);
+}
+
+// EvalColor for a context that is sc looking along view: sc's own view plays no
+// part in an environment slot.
+bool BMTex::Environment::LookUp(ShadeContext& sc, const Point3& view, AColor& colour) {
+    const HostImage& img = texture_.Image();
+    if (img.Empty()) {
+        colour = AColor(0.0f, 0.0f, 0.0f, 1.0f);
+        return true;
+    }
+    if (!IsEnvironment(texture_.CurrentPlacement())) return false;
+    colour = texture_.WithAlphaSource(EnvironmentTexels(img, sc.VectorTo(view, REF_WORLD)));
+    return true;
 }
 
 float BMTex::EvalMono(ShadeContext& sc) {

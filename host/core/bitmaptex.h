@@ -1,6 +1,7 @@
 // The host's bitmap texture and its standard coordinates object.
 #pragma once
 
+#include "environment_lookup.h"
 #include "host_image.h"
 #include "stdmat.h"
 
@@ -73,6 +74,9 @@ private:
 //
 // A file that cannot be read evaluates to black, and the reason is printed once
 // on standard error.
+//
+// In environment slots the texture offers the host's EnvironmentLookup, so that
+// environment lookups go from the direction straight to the texels.
 class CoreExport BMTex : public BitmapTex {
 public:
     // A texture with its own coordinates object, except when it is made for loading:
@@ -101,6 +105,7 @@ public:
     BOOL GetAlphaAsMono(BOOL) override { return alphaAsMono_; }
 
     AColor EvalColor(ShadeContext& sc) override;
+    BaseInterface* GetInterface(Interface_ID id) override;
     // The average of the three channels, or the alpha when alpha-as-mono is on.
     float EvalMono(ShadeContext& sc) override;
     // The picture read as a height field (its mono value): minus its gradient
@@ -136,9 +141,19 @@ private:
         HostImage image;
     };
 
+    class Environment : public EnvironmentLookup {
+    public:
+        explicit Environment(BMTex& texture) : texture_(texture) {}
+        bool LookUp(ShadeContext& sc, const Point3& view, AColor& colour) override;
+
+    private:
+        BMTex& texture_;
+    };
+
     void Load(LoadState& state);
     void ForgetImage();
     UVPlacement CurrentPlacement();
+    AColor WithAlphaSource(AColor c) const;
 
     StdUVGen* uvGen_ = nullptr;
     StdUVGenImpl* uvGenImpl_ = nullptr;  // the same object when it is the host's own
@@ -149,4 +164,5 @@ private:
     BOOL alphaAsMono_ = FALSE;
     float fileGamma_ = 2.2f;
     std::unique_ptr<LoadState> image_;
+    Environment environment_{*this};
 };

@@ -1,5 +1,6 @@
 #include "shadecontext.h"
 
+#include "environment_lookup.h"
 #include "lightdesc.h"
 #include "texmap.h"
 
@@ -66,6 +67,13 @@ Class_ID ShadeContext::ClassID() { return Class_ID(0, 0); }
 
 AColor ShadeContext::EvalEnvironMap(Texmap* map, Point3 view) {
     if (!map) return AColor(0.0f, 0.0f, 0.0f, 0.0f);
+    // Maps that can be looked up by direction are; the others see a context of
+    // their own.
+    if (auto* lookup =
+            static_cast<EnvironmentLookup*>(map->GetInterface(HOST_ENVIRONMENT_LOOKUP_INTERFACE))) {
+        AColor colour;
+        if (lookup->LookUp(*this, view, colour)) return colour;
+    }
     EnvironmentLookupContext env(*this, view);
     return map->EvalColor(env);
 }
