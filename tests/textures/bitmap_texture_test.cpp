@@ -4,6 +4,9 @@
 #include "bitmaptex.h"
 #include "latlong.h"
 
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <latch>
 #include <limits>
 #include <random>
@@ -186,6 +189,44 @@ TEST_F(BitmapTexture, EnvironmentFollowsTheCameraToWorldRotation) {
     EXPECT_EQ(tex->EvalNormalPerturb(sc), Point3(0, 0, 0));
 }
 
+TEST_F(BitmapTexture, EnvironmentLookupsByDirectionEqualEvaluationThroughAContext) {
+    // The host answers EvalEnvironMap from the direction straight to the texels;
+    // a map evaluated by a context that looks along the direction must see the
+    // same colour, bit for bit, whatever the alpha source, and a texture in a
+    // texture slot (or with no picture) must still come out as it evaluates.
+    BitmapPtr environment = NewEnvironment(WriteCoordinateRamp("ramp.exr", 64, 32));
+    BitmapPtr texture = NewBitmap(Write("quad.exr", 2, 2, kQuad));
+    BitmapPtr missing = NewEnvironment(PathOf("no such picture.exr"));
+    ::testing::internal::CaptureStderr();
+    TestSlotContext sc;
+    sc.toWorld[0] = Normalize(Point3(0.6f, 0.0f, 0.8f));
+    sc.toWorld[1] = Point3(0.0f, 1.0f, 0.0f);
+    sc.toWorld[2] = CrossProd(sc.toWorld[0], sc.toWorld[1]);
+    sc.uvw = Point3(0.3f, 0.6f, 0.0f);
+    std::mt19937 rng(5);
+    std::normal_distribution<float> gauss;
+    std::vector<Point3> directions = {Point3(0, 0, 0), Point3(0, 0, 1), Point3(0, 0, -1),
+                                      Point3(std::nanf(""), 0.0f, 1.0f), Point3(0, 1, 0)};
+    for (int i = 0; i < 500; ++i) directions.emplace_back(gauss(rng), gauss(rng), gauss(rng));
+    const auto bits = [](const AColor& c) {
+        return std::array<std::uint32_t, 4>{
+            std::bit_cast<std::uint32_t>(c.r), std::bit_cast<std::uint32_t>(c.g),
+            std::bit_cast<std::uint32_t>(c.b), std::bit_cast<std::uint32_t>(c.a)};
+    };
+    for (int alpha : {ALPHA_FILE, ALPHA_RGB, ALPHA_NONE}) {
+        for (BMTex* tex : {environment.get(), texture.get(), missing.get()}) {
+            tex->SetAlphaSource(alpha);
+            for (const Point3& d : directions) {
+                TestSlotContext along = sc;
+                along.view = d;
+                EXPECT_EQ(bits(sc.EvalEnvironMap(tex, d)), bits(tex->EvalColor(along)))
+                    << alpha << ": " << d.x << " " << d.y << " " << d.z;
+            }
+        }
+    }
+    ::testing::internal::GetCapturedStderr();
+}
+
 TEST_F(BitmapTexture, MissingFileIsBlackAndReportedOnce) {
     const std::string path = PathOf("no such picture.png");
     BitmapPtr tex = NewBitmap(path);
@@ -293,6 +334,25 @@ TEST(LatLong, FastArcTangentAgreesWithTheLibrary) {
         worst = std::max(worst, std::fabs(latlong::Atan2(y, x) - std::atan2(y, x)));
     }
     EXPECT_LT(worst, 2e-5f);
+    // The four-lane form, which lookups use, is the one-float form bit for bit,
+    // signed zeros, infinities and NaN included.
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> special = {0.0f,   -0.0f, 1.0f, -1.0f,        1e-30f,
+                                  -3e38f, inf,   -inf, std::nanf("")};
+    for (int i = 0; i < 400; ++i) special.push_back(uniform(rng) * 4.0f);
+    for (std::size_t i = 0; i + 3 < special.size() * special.size(); i += 4) {
+        Float4 y, x;
+        for (int lane = 0; lane < 4; ++lane) {
+            const std::size_t k = (i + lane) * 7919 % (special.size() * special.size());
+            y[lane] = special[k / special.size()];
+            x[lane] = special[k % special.size()];
+        }
+        const Float4 r = latlong::Atan2(y, x);
+        for (int lane = 0; lane < 4; ++lane)
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(r[lane]),
+                      std::bit_cast<std::uint32_t>(latlong::Atan2(y[lane], x[lane])))
+                << y[lane] << ", " << x[lane];
+    }
     for (float y : {0.0f, 1.0f, -1.0f, 1e-30f})
         for (float x : {0.0f, 1.0f, -1.0f, 1e-30f})
             EXPECT_NEAR(latlong::Atan2(y, x), std::atan2(y, x), 2e-5f) << y << ", " << x;
