@@ -1,9 +1,13 @@
 // The preview shader's cost: per shaded pixel and per iteration of its progressive
 // loop for each reflectance model, the loop's unavoidable pieces measured alone,
-// the loop lengths over a slot, and whole slots on one and two threads.
+// the loop lengths over a slot, and whole slots on one and two threads; and the
+// loop's iterations as they were made with the named samplers, each estimate
+// worked out from scratch, beside the prepared samplers the shader uses.
 //
 //   build/release/bench/shade_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
+//   build/release/bench/shade_bench --benchmark_filter=Loop/ --benchmark_repetitions=9
+//       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 #include "material/lumra_mtl.h"
 #include "material/preview_environment.h"
 #include "plugin/class_desc.h"
@@ -11,8 +15,10 @@
 #include "shading/shade_statistics.h"
 
 #include "brdf/microfacet_sampler.h"
+#include "brdf/rotation.h"
 #include "brdf/torrsparr_sampler.h"
 #include "shading/ggx_sampler.h"
+#include "shading/gloss.h"
 #include "shading/phong_lobe.h"
 
 #include "sample_slot.h"
@@ -22,6 +28,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -203,6 +211,163 @@ void BM_LoopLengths(benchmark::State& state) {
     mtl->DeleteMe();
 }
 BENCHMARK(BM_LoopLengths)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// One loop iteration of a glossy reflection, as the named samplers make it
+// (every estimate works out its lobe, frame and view anew, and the host wraps
+// every environment lookup in a context of its own) and as the prepared
+// samplers make it. Both draw the same pairs and fold the estimates into an
+// average with the loop's brightness test, 64 iterations per pixel; the
+// prepared samplers are set up once per pixel, inside the timing.
+//
+// range(0): model; range(1): glossiness in percent; range(2): anisotropy in
+// percent (rotation 30 degrees).
+
+// The environment evaluated through a context that looks along each direction,
+// as the host evaluates maps that it cannot look up directly.
+class ThroughContext : public Texmap {
+public:
+    explicit ThroughContext(Texmap* map) : map_(map) {}
+    AColor EvalColor(ShadeContext& sc) override { return map_->EvalColor(sc); }
+    Point3 EvalNormalPerturb(ShadeContext& sc) override { return map_->EvalNormalPerturb(sc); }
+    void Update(TimeValue, Interval&) override {}
+    void Reset() override {}
+    Interval Validity(TimeValue) override { return FOREVER; }
+    ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
+
+protected:
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
+        return REF_SUCCEED;
+    }
+
+private:
+    Texmap* map_;
+};
+
+// What the shader hands the reflection sampler at one pixel.
+struct PixelInputs {
+    Point3 N, R;
+    TangentPair tangents;
+};
+
+PixelInputs InputsAt(SampleSlotContext& sc) {
+    const Point3 N = sc.Normal();
+    const Point3 Vr = RotationAboutAxis(Point3(1.0f, 0.0f, 0.0f), 1.5707964f).Apply(sc.OrigView());
+    const Point3 T = Normalize(CrossProd(N, Vr));
+    return PixelInputs{N, sc.ReflectVector(), TangentPair{T, CrossProd(N, T)}};
+}
+
+// The loop's own work on each estimate: layering, average and brightness test.
+struct Average {
+    Color avg{0.0f, 0.0f, 0.0f};
+    float previous = 0.0f;
+    int hits = 0;
+    void Add(const Color& Rs, int n) {
+        Color c(0.05f, 0.05f, 0.05f);
+        c = c + (Rs - c) * 0.3f;
+        const float inv = 1.0f / static_cast<float>(n);
+        avg = avg * (1.0f - inv) + c * inv;
+        const float brightness =
+            std::pow(0.2126f * avg.r + 0.7152f * avg.g + 0.0722f * avg.b, 0.45454544f);
+        if (!(std::fabs(previous - brightness) >= 0.001f)) ++hits;
+        previous = brightness;
+    }
+};
+
+constexpr int kLoopIterationsPerPixel = 64;
+
+template <bool kPrepared>
+void BM_Loop(benchmark::State& state) {
+    const int model = static_cast<int>(state.range(0));
+    const float g = static_cast<float>(state.range(1)) * 0.01f;
+    const float a = static_cast<float>(state.range(2)) * 0.01f;
+    const float r = 30.0f * 0.0027777778f;
+    const float e = GlossToCosPower(g);
+    NewMaterial(model, g, false)->DeleteMe();  // sets up previewEnvMap
+    ThroughContext throughContext(previewEnvMap);
+    Texmap* env = kPrepared ? previewEnvMap : static_cast<Texmap*>(&throughContext);
+    SampleSlot slot(64, 64);
+    const auto pixels = SpherePixels(slot);
+    SampleSlotContext sc(slot);
+    std::size_t pixel = 0;
+    Average average;
+    for (auto _ : state) {
+        const auto& p = pixels[pixel++ % pixels.size()];
+        sc.SetPixel(p.first, p.second);
+        const PixelInputs in = InputsAt(sc);
+        ShadeRandom random;
+        random.Restart(static_cast<std::uint32_t>(pixel));
+        Color Rs(0.0f, 0.0f, 0.0f);
+        if constexpr (kPrepared) {
+            std::variant<PreparedPhongLobe, PreparedTorrSparrReflection, PreparedBeckmannReflection,
+                         PreparedGgxReflection, PreparedTrggxReflection>
+                sampler(std::in_place_index<0>, sc, e, env, in.R);
+            switch (model) {
+                case kBrdfTorrSparr:
+                    sampler.emplace<1>(sc, e, env, in.N);
+                    break;
+                case kBrdfBeckmann:
+                    sampler.emplace<2>(sc, g, a, r, env, in.N, in.tangents);
+                    break;
+                case kBrdfGgx:
+                    sampler.emplace<3>(sc, g, env, in.N);
+                    break;
+                case kBrdfTrggx:
+                    sampler.emplace<4>(sc, g, a, r, env, in.N, in.tangents);
+                    break;
+                default:
+                    break;
+            }
+            for (int n = 1; n <= kLoopIterationsPerPixel; ++n) {
+                const float u1 = random.Uniform();
+                const Point2 u(u1, std::max(random.Uniform(), 1e-6f));
+                std::visit([&](const auto& s) { s.Sample(Rs, u); }, sampler);
+                average.Add(Rs, n);
+            }
+        } else {
+            for (int n = 1; n <= kLoopIterationsPerPixel; ++n) {
+                const float u1 = random.Uniform();
+                const Point2 u(u1, std::max(random.Uniform(), 1e-6f));
+                switch (model) {
+                    case kBrdfPhong:
+                        SamplePhongLobe(Rs, sc, u, e, env, in.R);
+                        break;
+                    case kBrdfTorrSparr:
+                        SampleTorrSparrReflection(Rs, sc, u, e, env, in.N);
+                        break;
+                    case kBrdfBeckmann:
+                        SampleBeckmannReflection(Rs, sc, u, g, a, r, env, in.N, in.tangents);
+                        break;
+                    case kBrdfGgx:
+                        SampleGgxReflection(Rs, sc, u, g, env, in.N);
+                        break;
+                    default:
+                        SampleTrggxReflection(Rs, sc, u, g, a, r, env, in.N, in.tangents);
+                        break;
+                }
+                average.Add(Rs, n);
+            }
+        }
+        benchmark::DoNotOptimize(average);
+    }
+    state.counters["ns/iteration"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kLoopIterationsPerPixel,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetLabel(std::string(kModelNames[model]) + (kPrepared ? " prepared" : " literal"));
+}
+
+void LoopSettings(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"model", "gloss", "aniso"});
+    for (int model = 0; model < 5; ++model) {
+        const bool anisotropic = model == kBrdfBeckmann || model == kBrdfTrggx;
+        for (int gloss : {30, 70, 95}) {
+            b->Args({model, gloss, 0});
+            if (anisotropic) b->Args({model, gloss, 50});
+        }
+    }
+}
+BENCHMARK(BM_Loop<false>)->Name("Loop/literal")->Apply(LoopSettings);
+BENCHMARK(BM_Loop<true>)->Name("Loop/prepared")->Apply(LoopSettings);
 
 // Whole slots of the default material.
 void BM_Slot(benchmark::State& state) {
