@@ -217,7 +217,8 @@ BENCHMARK(BM_LoopLengths)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMil
 // every environment lookup in a context of its own) and as the prepared
 // samplers make it. Both draw the same pairs and fold the estimates into an
 // average with the loop's brightness test, 64 iterations per pixel; the
-// prepared samplers are set up once per pixel, inside the timing.
+// prepared samplers are set up once per pixel, inside the timing, and work out
+// kSampleBatch estimates side by side, as the shader's loop does.
 //
 // range(0): model; range(1): glossiness in percent; range(2): anisotropy in
 // percent (rotation 30 degrees).
@@ -318,11 +319,16 @@ void BM_Loop(benchmark::State& state) {
                 default:
                     break;
             }
-            for (int n = 1; n <= kLoopIterationsPerPixel; ++n) {
-                const float u1 = random.Uniform();
-                const Point2 u(u1, std::max(random.Uniform(), 1e-6f));
-                std::visit([&](const auto& s) { s.Sample(Rs, u); }, sampler);
-                average.Add(Rs, n);
+            // As the shader does while at least kSampleBatch iterations are certain.
+            for (int n = 1; n <= kLoopIterationsPerPixel; n += kSampleBatch) {
+                Point2 u[kSampleBatch];
+                for (Point2& pair : u) {
+                    const float u1 = random.Uniform();
+                    pair = Point2(u1, std::max(random.Uniform(), 1e-6f));
+                }
+                Color after[kSampleBatch];
+                std::visit([&](const auto& s) { s.SampleBatch(Rs, u, after); }, sampler);
+                for (int i = 0; i < kSampleBatch; ++i) average.Add(after[i], n + i);
             }
         } else {
             for (int n = 1; n <= kLoopIterationsPerPixel; ++n) {

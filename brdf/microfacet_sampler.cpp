@@ -123,37 +123,62 @@ PreparedMicrofacetReflection<Distribution>::PreparedMicrofacetReflection(
       maskingO_(1.0f / onePlusLambdaO_),
       quarterOverCosO_(0.25f / std::abs(wo_.z)) {}
 
+// The steps of SampleMicrofacetReflection, each for K pairs before the next.
 template <class Distribution>
-void PreparedMicrofacetReflection<Distribution>::Sample(Color& out, const Point2& u) const {
+template <int K>
+void PreparedMicrofacetReflection<Distribution>::Estimates(Color& out, const Point2* u,
+                                                           Color* after) const {
     const float alphaX = alpha_.alphaX;
     const float alphaY = alpha_.alphaY;
-    Point3 m = normals_.Sample(u.x, u.y);
-    if (flip_) m = -m;
-
-    const Point3 wi = 2.0f * (wo_ % m) * m - wo_;
-    const Point3 d = Normalize(frame_.ToWorld(wi));
-    const float cosI = d % N_;
-    if (!(cosI > 0.0f)) return;
-
-    const float pdf =
-        std::max(1e-20f, Distribution::Ndf(m, alphaX, alphaY) * maskingO_ * quarterOverCosO_);
-
-    const AColor env = sc_->EvalEnvironMap(envMap_, d);
-
-    float f = 0.0f;
-    const Point3 halfSum = wo_ + wi;
-    if (std::abs(wi.z) > 1e-6f && std::abs(wo_.z) > 1e-6f &&
-        (std::abs(halfSum.x) > 1e-6f || std::abs(halfSum.y) > 1e-6f ||
-         std::abs(halfSum.z) > 1e-6f)) {
-        const Point3 h = Normalize(halfSum);
-        const float G = 1.0f / (onePlusLambdaO_ + Distribution::SmithLambda(wi, alphaX, alphaY));
-        f = Distribution::Ndf(h, alphaX, alphaY) * G /
-            std::max(4.0f * std::abs(wi.z) * std::abs(wo_.z), 1e-20f);
+    Point3 m[K], wi[K], d[K];
+    float cosI[K];
+    for (int k = 0; k < K; ++k) {
+        m[k] = normals_.Sample(u[k].x, u[k].y);
+        if (flip_) m[k] = -m[k];
+        wi[k] = 2.0f * (wo_ % m[k]) * m[k] - wo_;
+        d[k] = Normalize(frame_.ToWorld(wi[k]));
+        cosI[k] = d[k] % N_;
     }
-    if constexpr (Distribution::kBoundedBrdf) f = std::min(f, kBrdfBound);
+    // Directions not above the surface leave the estimate as it was.
+    float w[K]{};
+    for (int k = 0; k < K; ++k) {
+        if (!(cosI[k] > 0.0f)) continue;
+        const float pdf = std::max(
+            1e-20f, Distribution::Ndf(m[k], alphaX, alphaY) * maskingO_ * quarterOverCosO_);
+        float f = 0.0f;
+        const Point3 halfSum = wo_ + wi[k];
+        if (std::abs(wi[k].z) > 1e-6f && std::abs(wo_.z) > 1e-6f &&
+            (std::abs(halfSum.x) > 1e-6f || std::abs(halfSum.y) > 1e-6f ||
+             std::abs(halfSum.z) > 1e-6f)) {
+            const Point3 h = Normalize(halfSum);
+            const float G =
+                1.0f / (onePlusLambdaO_ + Distribution::SmithLambda(wi[k], alphaX, alphaY));
+            f = Distribution::Ndf(h, alphaX, alphaY) * G /
+                std::max(4.0f * std::abs(wi[k].z) * std::abs(wo_.z), 1e-20f);
+        }
+        if constexpr (Distribution::kBoundedBrdf) f = std::min(f, kBrdfBound);
+        w[k] = f * cosI[k] / pdf;
+    }
+    AColor env[K];
+    for (int k = 0; k < K; ++k)
+        if (cosI[k] > 0.0f) env[k] = sc_->EvalEnvironMap(envMap_, d[k]);
+    for (int k = 0; k < K; ++k) {
+        if (cosI[k] > 0.0f) out = Color(w[k] * env[k].r, w[k] * env[k].g, w[k] * env[k].b);
+        after[k] = out;
+    }
+}
 
-    const float w = f * cosI / pdf;
-    out = Color(w * env.r, w * env.g, w * env.b);
+template <class Distribution>
+void PreparedMicrofacetReflection<Distribution>::Sample(Color& out, const Point2& u) const {
+    Color after[1];
+    Estimates<1>(out, &u, after);
+}
+
+template <class Distribution>
+void PreparedMicrofacetReflection<Distribution>::SampleBatch(Color& out,
+                                                             const Point2 (&u)[kSampleBatch],
+                                                             Color (&after)[kSampleBatch]) const {
+    Estimates<kSampleBatch>(out, u, after);
 }
 
 template class PreparedMicrofacetReflection<BeckmannMicrofacet>;

@@ -22,6 +22,7 @@
 // Project headers
 #include "brdf/beckmann.h"
 #include "brdf/local_frame.h"
+#include "brdf/sample_batch.h"
 #include "brdf/trowbridge_reitz.h"
 
 // Host headers
@@ -79,7 +80,9 @@ struct RoughnessPair {
 // pair, the frame, the view in it, the view's masking and the visible-normal
 // sampler's view-dependent part are worked out once, the view read once. Sample
 // gives bit for bit what SampleBeckmannReflection (SampleTrggxReflection) gives
-// for the same arguments, and makes the same environment lookup.
+// for the same arguments, and makes the same environment lookup; SampleBatch
+// makes kSampleBatch estimates side by side, after[i] being out as i + 1 calls of
+// Sample would leave it (and out is left as the last).
 template <class Distribution>
 class PreparedMicrofacetReflection {
 public:
@@ -87,8 +90,13 @@ public:
                                  float rotation, Texmap* envMap, const Point3& N,
                                  const TangentPair& tangents);
     void Sample(Color& out, const Point2& u) const;
+    void SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
+                     Color (&after)[kSampleBatch]) const;
 
 private:
+    template <int K>
+    void Estimates(Color& out, const Point2* u, Color* after) const;
+
     // In the order the constructor works them out.
     ShadeContext* sc_;
     Texmap* envMap_;

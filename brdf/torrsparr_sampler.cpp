@@ -79,34 +79,56 @@ PreparedTorrSparrReflection::PreparedTorrSparrReflection(ShadeContext& sc, float
       inverseNPlus1_(1.0f / (n + 1.0f)),
       normalisation_(n * 0.15915494f + 0.31830987f) {}
 
-void PreparedTorrSparrReflection::Sample(Color& out, const Point2& u) const {
-    const float cosThetaH = std::pow(u.y, inverseNPlus1_);
-    const float sinThetaH = std::sqrt(std::max(0.0f, 1.0f - cosThetaH * cosThetaH));
-    const float phi = 6.2831855f * u.x;
-    const Point3 h(std::cos(phi) * sinThetaH, std::sin(phi) * sinThetaH, cosThetaH);
-
-    const Point3 wi = 2.0f * (wo_ % h) * h - wo_;
-    const Point3 d = Normalize(frame_.ToWorld(wi));
-    const float cosI = d % frame_.n;
-    if (!(cosI > 0.0f)) return;
-
-    const float cosPowerN = std::pow(cosThetaH, n_);
-    const float Dh = normalisation_ * cosPowerN;
-
-    float f = 0.0f;
-    const Point3 halfSum = wo_ + wi;
-    if (IsNonZero(wi.z) && IsNonZero(wo_.z) &&
-        (IsNonZero(halfSum.x) || IsNonZero(halfSum.y) || IsNonZero(halfSum.z))) {
-        const Point3 hr = Normalize(halfSum);
-        const float q = std::max(std::abs(wo_ % hr), 1e-20f);
-        const float G = std::min(1.0f, std::min(2.0f * std::abs(hr.z) * std::abs(wo_.z) / q,
-                                                2.0f * std::abs(hr.z) * std::abs(wi.z) / q));
-        f = std::min(G / std::max(4.0f * std::abs(wi.z) * std::abs(wo_.z), 1e-20f), kBrdfBound);
+// The steps of SampleTorrSparrReflection, each for K pairs before the next.
+template <int K>
+void PreparedTorrSparrReflection::Estimates(Color& out, const Point2* u, Color* after) const {
+    float cosThetaH[K];
+    for (int k = 0; k < K; ++k) cosThetaH[k] = std::pow(u[k].y, inverseNPlus1_);
+    Point3 h[K], wi[K], d[K];
+    float cosI[K];
+    for (int k = 0; k < K; ++k) {
+        const float sinThetaH = std::sqrt(std::max(0.0f, 1.0f - cosThetaH[k] * cosThetaH[k]));
+        const float phi = 6.2831855f * u[k].x;
+        h[k] = Point3(std::cos(phi) * sinThetaH, std::sin(phi) * sinThetaH, cosThetaH[k]);
+        wi[k] = 2.0f * (wo_ % h[k]) * h[k] - wo_;
+        d[k] = Normalize(frame_.ToWorld(wi[k]));
+        cosI[k] = d[k] % frame_.n;
     }
+    // Directions not above the surface leave the estimate as it was.
+    float w[K]{};
+    for (int k = 0; k < K; ++k) {
+        if (!(cosI[k] > 0.0f)) continue;
+        const float cosPowerN = std::pow(cosThetaH[k], n_);
+        const float Dh = normalisation_ * cosPowerN;
+        float f = 0.0f;
+        const Point3 halfSum = wo_ + wi[k];
+        if (IsNonZero(wi[k].z) && IsNonZero(wo_.z) &&
+            (IsNonZero(halfSum.x) || IsNonZero(halfSum.y) || IsNonZero(halfSum.z))) {
+            const Point3 hr = Normalize(halfSum);
+            const float q = std::max(std::abs(wo_ % hr), 1e-20f);
+            const float G = std::min(1.0f, std::min(2.0f * std::abs(hr.z) * std::abs(wo_.z) / q,
+                                                    2.0f * std::abs(hr.z) * std::abs(wi[k].z) / q));
+            f = std::min(G / std::max(4.0f * std::abs(wi[k].z) * std::abs(wo_.z), 1e-20f),
+                         kBrdfBound);
+        }
+        const float pdf = (n_ + 1.0f) * cosPowerN / std::max(25.132742f * (wo_ % h[k]), 1e-6f);
+        w[k] = pdf > 0.0f ? Dh * cosI[k] * f / pdf : 0.0f;
+    }
+    AColor env[K];
+    for (int k = 0; k < K; ++k)
+        if (cosI[k] > 0.0f) env[k] = sc_->EvalEnvironMap(envMap_, d[k]);
+    for (int k = 0; k < K; ++k) {
+        if (cosI[k] > 0.0f) out = Color(w[k] * env[k].r, w[k] * env[k].g, w[k] * env[k].b);
+        after[k] = out;
+    }
+}
 
-    const float pdf = (n_ + 1.0f) * cosPowerN / std::max(25.132742f * (wo_ % h), 1e-6f);
+void PreparedTorrSparrReflection::Sample(Color& out, const Point2& u) const {
+    Color after[1];
+    Estimates<1>(out, &u, after);
+}
 
-    const AColor env = sc_->EvalEnvironMap(envMap_, d);
-    const float w = pdf > 0.0f ? Dh * cosI * f / pdf : 0.0f;
-    out = Color(w * env.r, w * env.g, w * env.b);
+void PreparedTorrSparrReflection::SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
+                                              Color (&after)[kSampleBatch]) const {
+    Estimates<kSampleBatch>(out, u, after);
 }

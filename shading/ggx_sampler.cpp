@@ -93,30 +93,56 @@ PreparedGgxReflection::PreparedGgxReflection(ShadeContext& sc, float g, Texmap* 
     G1_ = 2.0f * NV_ / std::max(NV_ + viewRoot_, 1e-6f);
 }
 
+// The steps of SampleGgxReflection, each for K pairs before the next.
+template <int K>
+void PreparedGgxReflection::Estimates(Color& out, const Point2* u, Color* after) const {
+    Point3 w[K];
+    float NL[K];
+    for (int k = 0; k < K; ++k) {
+        const float u1 = u[k].x;
+        const float u2 = u[k].y;
+        const float r = std::sqrt(u1);
+        const bool fullHalf = u2 < a_;
+        const float phiFull = u2 * (1.0f + Vh_.z) * 3.1415927f;
+        const float phiProjected = ((u2 - a_) / (1.0f - a_) + 1.0f) * 3.1415927f;
+        const float phi = fullHalf ? phiFull : phiProjected;
+        const float s = fullHalf ? 1.0f : Vh_.z;
+        const float P1 = r * std::cos(phi);
+        const float P2 = r * std::sin(phi) * s;
+        const Point3 h =
+            P1 * T1_ + P2 * T2_ + std::sqrt(std::max(0.0f, 1.0f - P1 * P1 - P2 * P2)) * Vh_;
+        const Point3 m = Normalize(Point3(alpha_ * h.x, alpha_ * h.y, std::max(0.0f, h.z)));
+        const Point3 wl = 2.0f * (wo_ % m) * m - wo_;
+        w[k] = Normalize(frame_.ToWorld(wl));
+        NL[k] = w[k] % frame_.n;
+    }
+    // Directions not above the surface leave the estimate as it was.
+    float G2[K]{};
+    for (int k = 0; k < K; ++k) {
+        if (!(NL[k] > 0.0f)) continue;
+        G2[k] =
+            2.0f * NL[k] * NV_ /
+            std::max(NV_ * std::sqrt((1.0f - alpha_) * NL[k] * NL[k] + alpha_) + NL[k] * viewRoot_,
+                     1e-6f);
+    }
+    AColor e[K];
+    for (int k = 0; k < K; ++k)
+        if (NL[k] > 0.0f) e[k] = sc_->EvalEnvironMap(env_, w[k]);
+    for (int k = 0; k < K; ++k) {
+        if (NL[k] > 0.0f) {
+            const float weight = G1_ != 0.0f ? G2[k] / G1_ : 0.0f;
+            out = Color(weight * e[k].r, weight * e[k].g, weight * e[k].b);
+        }
+        after[k] = out;
+    }
+}
+
 void PreparedGgxReflection::Sample(Color& out, const Point2& u) const {
-    const float u1 = u.x;
-    const float u2 = u.y;
-    const float r = std::sqrt(u1);
-    const bool fullHalf = u2 < a_;
-    const float phiFull = u2 * (1.0f + Vh_.z) * 3.1415927f;
-    const float phiProjected = ((u2 - a_) / (1.0f - a_) + 1.0f) * 3.1415927f;
-    const float phi = fullHalf ? phiFull : phiProjected;
-    const float s = fullHalf ? 1.0f : Vh_.z;
-    const float P1 = r * std::cos(phi);
-    const float P2 = r * std::sin(phi) * s;
-    const Point3 h =
-        P1 * T1_ + P2 * T2_ + std::sqrt(std::max(0.0f, 1.0f - P1 * P1 - P2 * P2)) * Vh_;
-    const Point3 m = Normalize(Point3(alpha_ * h.x, alpha_ * h.y, std::max(0.0f, h.z)));
+    Color after[1];
+    Estimates<1>(out, &u, after);
+}
 
-    const Point3 wl = 2.0f * (wo_ % m) * m - wo_;
-    const Point3 w = Normalize(frame_.ToWorld(wl));
-    const float NL = w % frame_.n;
-    if (!(NL > 0.0f)) return;
-
-    const float G2 =
-        2.0f * NL * NV_ /
-        std::max(NV_ * std::sqrt((1.0f - alpha_) * NL * NL + alpha_) + NL * viewRoot_, 1e-6f);
-    const AColor e = sc_->EvalEnvironMap(env_, w);
-    const float weight = G1_ != 0.0f ? G2 / G1_ : 0.0f;
-    out = Color(weight * e.r, weight * e.g, weight * e.b);
+void PreparedGgxReflection::SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
+                                        Color (&after)[kSampleBatch]) const {
+    Estimates<kSampleBatch>(out, u, after);
 }

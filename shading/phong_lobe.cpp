@@ -42,16 +42,37 @@ PreparedPhongLobe::PreparedPhongLobe(ShadeContext& sc, float n, Texmap* env, con
       twoOverC_(2.0f / c_),
       nPlus2_(n + 2.0f) {}
 
+// The steps of SamplePhongLobe, each for K pairs before the next.
+template <int K>
+void PreparedPhongLobe::Estimates(Color& out, const Point2* u, Color* after) const {
+    float cosTheta[K], sinTheta[K];
+    for (int k = 0; k < K; ++k) cosTheta[k] = std::pow(u[k].y, inverseC_);
+    for (int k = 0; k < K; ++k) sinTheta[k] = std::sqrt(1.0f - std::pow(u[k].y, twoOverC_));
+    Point3 w[K];
+    float d[K];
+    for (int k = 0; k < K; ++k) {
+        const float phi = 6.2831855f * u[k].x;
+        w[k] = Normalize(cosTheta[k] * axis_ + (std::cos(phi) * sinTheta[k]) * frame_.x +
+                         (std::sin(phi) * sinTheta[k]) * frame_.y);
+        d[k] = w[k] % axis_;
+    }
+    float P[K];
+    for (int k = 0; k < K; ++k) P[k] = std::pow(d[k], n_) * 0.15915494f;
+    AColor e[K];
+    for (int k = 0; k < K; ++k) e[k] = sc_->EvalEnvironMap(env_, w[k]);
+    for (int k = 0; k < K; ++k) {
+        const float pdf = std::max(c_ * P[k], 1e-6f);
+        const float weight = nPlus2_ * P[k] / pdf * d[k];
+        after[k] = out = Color(weight * e[k].r, weight * e[k].g, weight * e[k].b);
+    }
+}
+
 void PreparedPhongLobe::Sample(Color& out, const Point2& u) const {
-    const float cosTheta = std::pow(u.y, inverseC_);
-    const float sinTheta = std::sqrt(1.0f - std::pow(u.y, twoOverC_));
-    const float phi = 6.2831855f * u.x;
-    const Point3 w = Normalize(cosTheta * axis_ + (std::cos(phi) * sinTheta) * frame_.x +
-                               (std::sin(phi) * sinTheta) * frame_.y);
-    const float d = w % axis_;
-    const float P = std::pow(d, n_) * 0.15915494f;
-    const float pdf = std::max(c_ * P, 1e-6f);
-    const AColor e = sc_->EvalEnvironMap(env_, w);
-    const float weight = nPlus2_ * P / pdf * d;
-    out = Color(weight * e.r, weight * e.g, weight * e.b);
+    Color after[1];
+    Estimates<1>(out, &u, after);
+}
+
+void PreparedPhongLobe::SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
+                                    Color (&after)[kSampleBatch]) const {
+    Estimates<kSampleBatch>(out, u, after);
 }

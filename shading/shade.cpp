@@ -56,6 +56,13 @@ public:
     void Sample(Color& out, const Point2&) const {
         out = Color(sc_->EvalEnvironMap(env_, direction_));
     }
+    void SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
+                     Color (&after)[kSampleBatch]) const {
+        for (int i = 0; i < kSampleBatch; ++i) {
+            Sample(out, u[i]);
+            after[i] = out;
+        }
+    }
 
 private:
     ShadeContext* sc_;
@@ -74,6 +81,20 @@ void Draw(const Estimate& estimate, Color& out, const Point2& u) {
         [&](const auto& sampler) {
             if constexpr (!std::is_same_v<std::decay_t<decltype(sampler)>, std::monostate>)
                 sampler.Sample(out, u);
+        },
+        estimate);
+}
+
+// kSampleBatch iterations' estimates: after[i] is out as i + 1 draws leave it.
+void DrawBatch(const Estimate& estimate, Color& out, const Point2 (&u)[kSampleBatch],
+               Color (&after)[kSampleBatch]) {
+    std::visit(
+        [&](const auto& sampler) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(sampler)>, std::monostate>) {
+                for (Color& a : after) a = out;
+            } else {
+                sampler.SampleBatch(out, u, after);
+            }
         },
         estimate);
 }
@@ -293,24 +314,43 @@ void LumraMtl::Shade(ShadeContext& sc) {
     float previous = 0.0f;
     int hits = 0;
     int iteration = 1;
-    for (; hits < kSettledIterations; ++iteration) {
-        if (env) {
-            const float u1 = random.Uniform();
-            // A uniform number is never NaN: max is fmax here, without the call.
-            const float u2 = std::max(random.Uniform(), 1e-6f);
-            const Point2 u(u1, u2);
-            Draw(reflection, Rs, u);
-            Draw(refraction, Ts, u);
-        }
+    // One iteration's layering, average and brightness test.
+    const auto settle = [&](const Color& reflected, const Color& refracted) {
         Color c = lit;
-        c = c + (Ts * Cx - c) * xw;
-        c = c + (Rs * Cr - c) * rw;
+        c = c + (refracted * Cx - c) * xw;
+        c = c + (reflected * Cr - c) * rw;
         c = c + (bg - c) * cw;
         const float inv = 1.0f / static_cast<float>(iteration);
         Avg = Avg * (1.0f - inv) + c * inv;
         const float brightness = std::pow(Luminance(Avg), 0.45454544f);
         if (!(std::fabs(previous - brightness) >= kSettled)) ++hits;
         previous = brightness;
+        ++iteration;
+    };
+    // Draws in the loop's order; a uniform number is never NaN, so max is fmax
+    // here, without the call.
+    const auto draw = [&random] {
+        const float u1 = random.Uniform();
+        return Point2(u1, std::max(random.Uniform(), 1e-6f));
+    };
+    while (hits < kSettledIterations) {
+        if (env && kSettledIterations - hits >= kSampleBatch) {
+            // Each iteration adds at most one hit, so at least kSampleBatch more
+            // iterations follow: their estimates are worked out side by side.
+            Point2 u[kSampleBatch];
+            for (Point2& pair : u) pair = draw();
+            Color reflected[kSampleBatch], refracted[kSampleBatch];
+            DrawBatch(reflection, Rs, u, reflected);
+            DrawBatch(refraction, Ts, u, refracted);
+            for (int i = 0; i < kSampleBatch; ++i) settle(reflected[i], refracted[i]);
+        } else {
+            if (env) {
+                const Point2 u = draw();
+                Draw(reflection, Rs, u);
+                Draw(refraction, Ts, u);
+            }
+            settle(Rs, Ts);
+        }
     }
     threadRandom = random;
     shadeStatistics.Record(static_cast<std::uint64_t>(iteration - 1));

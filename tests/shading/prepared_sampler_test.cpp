@@ -1,7 +1,8 @@
 // The prepared samplers against the named ones, bit for bit: for many views,
-// normals, lobes and random pairs, a prepared sampler must write exactly the
-// estimate the named sampler writes, leave its output alone exactly when the
-// named one does, and look the environment up in exactly the same direction.
+// normals, lobes and random pairs, a prepared sampler, drawing one pair at a
+// time or a batch of them, must write exactly the estimates the named sampler
+// writes, leave its output alone exactly when the named one does, and look the
+// environment up in exactly the same directions.
 
 // Project headers
 #include "brdf/microfacet_sampler.h"
@@ -90,39 +91,76 @@ std::vector<Point2> Pairs(std::uint32_t seed, int count) {
 }
 
 using Named = std::function<void(Color&, ShadeContext&, const Point2&)>;
-using Sample = std::function<void(Color&, const Point2&)>;
-using Prepare = std::function<Sample(ShadeContext&)>;
+using Batch = Point2[kSampleBatch];
+using Estimates = Color[kSampleBatch];
 
-// Prepares once for the view, then compares every pair; counts the pairs the
-// named sampler rejected and the mismatches (reporting the first few).
+// A prepared sampler's two ways of drawing.
+struct Drawn {
+    std::function<void(Color&, const Point2&)> sample;
+    std::function<void(Color&, const Batch&, Estimates&)> batch;
+};
+template <class Prepared>
+Drawn Draws(const Prepared& p) {
+    return Drawn{
+        [p](Color& out, const Point2& u) { p.Sample(out, u); },
+        [p](Color& out, const Batch& u, Estimates& after) { p.SampleBatch(out, u, after); }};
+}
+using Prepare = std::function<Drawn(ShadeContext&)>;
+
+// A context that keeps every direction it is asked to look up.
+class RecordingContext : public TestShadeContext {
+public:
+    explicit RecordingContext(const Point3& view) : TestShadeContext(view, DirectionColour) {}
+    AColor EvalEnvironMap(Texmap* map, Point3 direction) override {
+        lookups.push_back(direction);
+        return TestShadeContext::EvalEnvironMap(map, direction);
+    }
+    std::vector<Point3> lookups;
+};
+
+// Draws the pairs with the named sampler, with the prepared one pair by pair
+// and with the prepared one kSampleBatch pairs at a time, each from the same
+// starting estimate and preparing once for the view; every estimate and every
+// lookup direction must agree bit for bit. Counts the pairs the named sampler
+// rejected and the mismatches (reporting the first few).
 void ExpectSameEstimates(const Point3& view, const Named& named, const Prepare& prepare,
                          const std::vector<Point2>& pairs, int& rejected, int& failures) {
-    TestShadeContext literalContext(view, DirectionColour);
-    TestShadeContext preparedContext(view, DirectionColour);
-    const Sample sample = prepare(preparedContext);
-    for (const Point2& u : pairs) {
-        // Distinct starting values, so that an unwritten output shows.
-        Color expected(-1.0f, -2.0f, -3.0f);
-        Color got = expected;
-        const int literalLookups = literalContext.environmentCalls;
-        const int preparedLookups = preparedContext.environmentCalls;
-        named(expected, literalContext, u);
-        sample(got, u);
-        const bool looked = literalContext.environmentCalls != literalLookups;
-        if (!looked) ++rejected;
-        const bool same =
-            SameBits(expected, got) &&
-            looked == (preparedContext.environmentCalls != preparedLookups) &&
-            (!looked || SameBits(literalContext.lastDirection, preparedContext.lastDirection));
-        if (!same && ++failures <= 5) {
+    RecordingContext literal(view), single(view), batched(view);
+    const Drawn one = prepare(single);
+    const Drawn many = prepare(batched);
+    // Distinct starting values, so that an unwritten estimate shows.
+    Color expected(-1.0f, -2.0f, -3.0f), got = expected, gotBatched = expected;
+    const auto report = [&](const Point2& u, const Color& want, const Color& have) {
+        if (++failures <= 5) {
             ADD_FAILURE() << "view (" << view.x << ", " << view.y << ", " << view.z << "), u ("
-                          << u.x << ", " << u.y << "): named (" << expected.r << ", " << expected.g
-                          << ", " << expected.b << "), prepared (" << got.r << ", " << got.g << ", "
-                          << got.b << ")";
+                          << u.x << ", " << u.y << "): named (" << want.r << ", " << want.g << ", "
+                          << want.b << "), prepared (" << have.r << ", " << have.g << ", " << have.b
+                          << ")";
         }
+    };
+    for (std::size_t first = 0; first + kSampleBatch <= pairs.size(); first += kSampleBatch) {
+        Batch u;
+        Estimates after;
+        for (int i = 0; i < kSampleBatch; ++i) u[i] = pairs[first + i];
+        many.batch(gotBatched, u, after);
+        for (int i = 0; i < kSampleBatch; ++i) {
+            const std::size_t looked = literal.lookups.size();
+            named(expected, literal, u[i]);
+            one.sample(got, u[i]);
+            if (literal.lookups.size() == looked) ++rejected;
+            if (!SameBits(expected, got)) report(u[i], expected, got);
+            if (!SameBits(expected, after[i])) report(u[i], expected, after[i]);
+        }
+        if (!SameBits(expected, gotBatched)) report(u[kSampleBatch - 1], expected, gotBatched);
     }
-    EXPECT_EQ(preparedContext.otherCalls, 0);
-    EXPECT_LE(preparedContext.origViewCalls, 1);
+    for (const RecordingContext* prepared : {&single, &batched}) {
+        bool sameLookups = prepared->lookups.size() == literal.lookups.size();
+        for (std::size_t i = 0; sameLookups && i < literal.lookups.size(); ++i)
+            sameLookups = SameBits(prepared->lookups[i], literal.lookups[i]);
+        if (!sameLookups && ++failures <= 5) ADD_FAILURE() << "lookups differ";
+        EXPECT_EQ(prepared->otherCalls, 0);
+        EXPECT_LE(prepared->origViewCalls, 1);
+    }
 }
 
 // Cosine powers the driver derives from glossiness 0 to 0.95, the cosine power
@@ -153,14 +191,12 @@ TEST(PreparedSampler, MicrofacetModelsMatchTheNamedSamplersBitForBit) {
                             const Named named = [&](Color& out, ShadeContext& sc, const Point2& u) {
                                 model.named(out, sc, u, g, a, r, env, s.N, s.tangents);
                             };
-                            const Prepare prepare = [&](ShadeContext& sc) -> Sample {
-                                if (model.beckmann) {
-                                    const PreparedBeckmannReflection p(sc, g, a, r, env, s.N,
-                                                                       s.tangents);
-                                    return [p](Color& out, const Point2& u) { p.Sample(out, u); };
-                                }
-                                const PreparedTrggxReflection p(sc, g, a, r, env, s.N, s.tangents);
-                                return [p](Color& out, const Point2& u) { p.Sample(out, u); };
+                            const Prepare prepare = [&](ShadeContext& sc) {
+                                if (model.beckmann)
+                                    return Draws(PreparedBeckmannReflection(sc, g, a, r, env, s.N,
+                                                                            s.tangents));
+                                return Draws(
+                                    PreparedTrggxReflection(sc, g, a, r, env, s.N, s.tangents));
                             };
                             ExpectSameEstimates(view, named, prepare, pairs, rejected, failures);
                             compared += static_cast<int>(pairs.size());
@@ -188,9 +224,8 @@ TEST(PreparedSampler, TorrSparrGgxAndPhongMatchTheNamedSamplersBitForBit) {
                     [&](Color& out, ShadeContext& sc, const Point2& u) {
                         SampleTorrSparrReflection(out, sc, u, n, env, s.N);
                     },
-                    [&](ShadeContext& sc) -> Sample {
-                        const PreparedTorrSparrReflection p(sc, n, env, s.N);
-                        return [p](Color& out, const Point2& u) { p.Sample(out, u); };
+                    [&](ShadeContext& sc) {
+                        return Draws(PreparedTorrSparrReflection(sc, n, env, s.N));
                     },
                     pairs, rejected, failures);
                 // The Phong lobe about the mirror direction, as the driver uses it.
@@ -200,10 +235,7 @@ TEST(PreparedSampler, TorrSparrGgxAndPhongMatchTheNamedSamplersBitForBit) {
                     [&](Color& out, ShadeContext& sc, const Point2& u) {
                         SamplePhongLobe(out, sc, u, n, env, R);
                     },
-                    [&](ShadeContext& sc) -> Sample {
-                        const PreparedPhongLobe p(sc, n, env, R);
-                        return [p](Color& out, const Point2& u) { p.Sample(out, u); };
-                    },
+                    [&](ShadeContext& sc) { return Draws(PreparedPhongLobe(sc, n, env, R)); },
                     pairs, rejected, failures);
             }
             for (float g : {0.0f, 0.3f, 0.49f, 0.7f, 0.95f, 0.999f}) {
@@ -212,10 +244,7 @@ TEST(PreparedSampler, TorrSparrGgxAndPhongMatchTheNamedSamplersBitForBit) {
                     [&](Color& out, ShadeContext& sc, const Point2& u) {
                         SampleGgxReflection(out, sc, u, g, env, s.N);
                     },
-                    [&](ShadeContext& sc) -> Sample {
-                        const PreparedGgxReflection p(sc, g, env, s.N);
-                        return [p](Color& out, const Point2& u) { p.Sample(out, u); };
-                    },
+                    [&](ShadeContext& sc) { return Draws(PreparedGgxReflection(sc, g, env, s.N)); },
                     pairs, rejected, failures);
             }
         }
