@@ -110,30 +110,58 @@ PreparedBeckmannUnitSlopes::PreparedBeckmannUnitSlopes(float cosTheta)
     norm_ = 1.0f / (1.0f + top_ + k_ * std::exp(-cotTheta * cotTheta));
 }
 
-void PreparedBeckmannUnitSlopes::Sample(float u1, float u2, float& slopeX, float& slopeY) const {
+// The Newton searches of K draws go in step, so that their waits on the error
+// functions overlap; each draw's search is exactly the one of
+// BeckmannSampleUnitSlopes, ending when its own value is close enough.
+template <int K>
+void PreparedBeckmannUnitSlopes::Samples(const float* u1, const float* u2, float* slopeX,
+                                         float* slopeY) const {
     if (nearNormal_) {
-        const float r = std::sqrt(-std::log(1.0f - u1));
-        const float phi = 6.2831855f * u2;
-        slopeX = r * std::cos(phi);
-        slopeY = r * std::sin(phi);
+        for (int k = 0; k < K; ++k) {
+            const float r = std::sqrt(-std::log(1.0f - u1[k]));
+            const float phi = 6.2831855f * u2[k];
+            slopeX[k] = r * std::cos(phi);
+            slopeY[k] = r * std::sin(phi);
+        }
         return;
     }
-    float a = -1.0f;
-    float c = top_;
-    const float s1 = std::max(u1, 1e-6f);
-    float b = c - (1.0f + c) * std::pow(1.0f - s1, fit_);
-    for (int iteration = 0; iteration < 9; ++iteration) {
-        if (!(b >= a && b <= c)) b = 0.5f * (a + c);
-        const float e = InverseErf(b);
-        const float value = norm_ * (1.0f + b + k_ * std::exp(-e * e)) - s1;
-        const float derivative = norm_ * (1.0f - e * tanTheta_);
-        if (std::abs(value) < 1e-5f) break;
-        if (value > 0.0f)
-            c = b;
-        else
-            a = b;
-        b = b - value / derivative;
+    float a[K], c[K], b[K], s1[K];
+    bool searching[K];
+    for (int k = 0; k < K; ++k) {
+        a[k] = -1.0f;
+        c[k] = top_;
+        s1[k] = std::max(u1[k], 1e-6f);
+        b[k] = c[k] - (1.0f + c[k]) * std::pow(1.0f - s1[k], fit_);
+        searching[k] = true;
     }
-    slopeX = InverseErf(b);
-    slopeY = InverseErf(2.0f * std::max(u2, 1e-6f) - 1.0f);
+    for (int iteration = 0; iteration < 9; ++iteration) {
+        bool any = false;
+        for (int k = 0; k < K; ++k) {
+            if (!searching[k]) continue;
+            if (!(b[k] >= a[k] && b[k] <= c[k])) b[k] = 0.5f * (a[k] + c[k]);
+            const float e = InverseErf(b[k]);
+            const float value = norm_ * (1.0f + b[k] + k_ * std::exp(-e * e)) - s1[k];
+            const float derivative = norm_ * (1.0f - e * tanTheta_);
+            if (std::abs(value) < 1e-5f) {
+                searching[k] = false;
+                continue;
+            }
+            if (value > 0.0f)
+                c[k] = b[k];
+            else
+                a[k] = b[k];
+            b[k] = b[k] - value / derivative;
+            any = true;
+        }
+        if (!any) break;
+    }
+    for (int k = 0; k < K; ++k) {
+        slopeX[k] = InverseErf(b[k]);
+        slopeY[k] = InverseErf(2.0f * std::max(u2[k], 1e-6f) - 1.0f);
+    }
 }
+
+template void PreparedBeckmannUnitSlopes::Samples<1>(const float*, const float*, float*,
+                                                     float*) const;
+template void PreparedBeckmannUnitSlopes::Samples<kSampleBatch>(const float*, const float*, float*,
+                                                                float*) const;

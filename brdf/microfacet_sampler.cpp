@@ -130,10 +130,15 @@ void PreparedMicrofacetReflection<Distribution>::Estimates(Color& out, const Poi
                                                            Color* after) const {
     const float alphaX = alpha_.alphaX;
     const float alphaY = alpha_.alphaY;
+    float u1[K], u2[K];
+    for (int k = 0; k < K; ++k) {
+        u1[k] = u[k].x;
+        u2[k] = u[k].y;
+    }
     Point3 m[K], wi[K], d[K];
+    normals_.template Samples<K>(u1, u2, m);
     float cosI[K];
     for (int k = 0; k < K; ++k) {
-        m[k] = normals_.Sample(u[k].x, u[k].y);
         if (flip_) m[k] = -m[k];
         wi[k] = 2.0f * (wo_ % m[k]) * m[k] - wo_;
         d[k] = Normalize(frame_.ToWorld(wi[k]));

@@ -94,28 +94,39 @@ PreparedTrowbridgeReitzUnitSlopes::PreparedTrowbridgeReitzUnitSlopes(float cosTh
     halfOverQ_ = 0.5f / q;
 }
 
-void PreparedTrowbridgeReitzUnitSlopes::Sample(float u1, float u2, float& slopeX,
-                                               float& slopeY) const {
+template <int K>
+void PreparedTrowbridgeReitzUnitSlopes::Samples(const float* u1, const float* u2, float* slopeX,
+                                                float* slopeY) const {
     if (nearNormal_) {
-        const float r = std::sqrt(u1 / (1.0f - u1));
-        const float phi = 6.2831855f * u2;
-        slopeX = r * std::cos(phi);
-        slopeY = r * std::sin(phi);
+        for (int k = 0; k < K; ++k) {
+            const float r = std::sqrt(u1[k] / (1.0f - u1[k]));
+            const float phi = 6.2831855f * u2[k];
+            slopeX[k] = r * std::cos(phi);
+            slopeY[k] = r * std::sin(phi);
+        }
         return;
     }
-    const float A = halfOverQ_ * (2.0f * u1) - 1.0f;
-    const float tmp = std::min(1e10f, 1.0f / (A * A - 1.0f));
-    const float B = tanTheta_;
-    const float D = std::sqrt(std::max(0.0f, tan2Theta_ * tmp * tmp - (A * A - tan2Theta_) * tmp));
-    const float x1 = B * tmp - D;
-    const float x2 = B * tmp + D;
-    const bool lowerRoot = (A < 0.0f) | (x2 > cotTheta_);
-    slopeX = lowerRoot ? x1 : x2;
+    for (int k = 0; k < K; ++k) {
+        const float A = halfOverQ_ * (2.0f * u1[k]) - 1.0f;
+        const float tmp = std::min(1e10f, 1.0f / (A * A - 1.0f));
+        const float B = tanTheta_;
+        const float D =
+            std::sqrt(std::max(0.0f, tan2Theta_ * tmp * tmp - (A * A - tan2Theta_) * tmp));
+        const float x1 = B * tmp - D;
+        const float x2 = B * tmp + D;
+        const bool lowerRoot = (A < 0.0f) | (x2 > cotTheta_);
+        slopeX[k] = lowerRoot ? x1 : x2;
 
-    const bool upperHalf = u2 > 0.5f;
-    const float S = upperHalf ? 1.0f : -1.0f;
-    const float U = upperHalf ? 2.0f * (u2 - 0.5f) : 2.0f * (0.5f - u2);
-    const float z = U * (U * (U * 0.27385f - 0.73369f) + 0.46341f) /
-                    (U * (U * (U * 0.093073f + 0.30942f) - 1.0f) + 0.597999f);
-    slopeY = S * z * std::sqrt(1.0f + slopeX * slopeX);
+        const bool upperHalf = u2[k] > 0.5f;
+        const float S = upperHalf ? 1.0f : -1.0f;
+        const float U = upperHalf ? 2.0f * (u2[k] - 0.5f) : 2.0f * (0.5f - u2[k]);
+        const float z = U * (U * (U * 0.27385f - 0.73369f) + 0.46341f) /
+                        (U * (U * (U * 0.093073f + 0.30942f) - 1.0f) + 0.597999f);
+        slopeY[k] = S * z * std::sqrt(1.0f + slopeX[k] * slopeX[k]);
+    }
 }
+
+template void PreparedTrowbridgeReitzUnitSlopes::Samples<1>(const float*, const float*, float*,
+                                                            float*) const;
+template void PreparedTrowbridgeReitzUnitSlopes::Samples<kSampleBatch>(const float*, const float*,
+                                                                       float*, float*) const;

@@ -4,6 +4,7 @@
 #pragma once
 
 // Project headers
+#include "brdf/sample_batch.h"
 #include "brdf/visible_normal_stretch.h"
 
 // Host headers
@@ -34,7 +35,13 @@ Point3 TrowbridgeReitzSampleVisibleNormal(const Point3& wo, float alphaX, float 
 class PreparedTrowbridgeReitzUnitSlopes {
 public:
     explicit PreparedTrowbridgeReitzUnitSlopes(float cosTheta);
-    void Sample(float u1, float u2, float& slopeX, float& slopeY) const;
+    void Sample(float u1, float u2, float& slopeX, float& slopeY) const {
+        Samples<1>(&u1, &u2, &slopeX, &slopeY);
+    }
+    // K draws for the pairs (u1[k], u2[k]), worked out side by side (defined for
+    // K = 1 and kSampleBatch).
+    template <int K>
+    void Samples(const float* u1, const float* u2, float* slopeX, float* slopeY) const;
 
 private:
     bool nearNormal_;

@@ -30,8 +30,9 @@ inline Point3 SampleVisibleNormalByStretch(const Point3& wo, float alphaX, float
 // The same, prepared for many draws from one view and roughness pair: the
 // stretched view, its azimuth and whatever the slope sampler needs of its polar
 // angle are worked out once. PreparedUnitSlopes is constructed from cosθ of the
-// stretched view and draws with Sample(u1, u2, slopeX, slopeY). Sample gives bit
-// for bit what SampleVisibleNormalByStretch gives for the same arguments.
+// stretched view and draws K pairs with Samples<K>(u1, u2, slopeX, slopeY). Sample
+// gives bit for bit what SampleVisibleNormalByStretch gives for the same
+// arguments, and so does each of Samples' normals.
 template <class PreparedUnitSlopes>
 class PreparedVisibleNormalByStretch {
 public:
@@ -44,11 +45,21 @@ public:
           slopes_(stretched_.z) {}
 
     Point3 Sample(float u1, float u2) const {
-        float slopeX, slopeY;
-        slopes_.Sample(u1, u2, slopeX, slopeY);
-        const float tx = cosPhi_ * slopeX - sinPhi_ * slopeY;
-        const float ty = sinPhi_ * slopeX + cosPhi_ * slopeY;
-        return Normalize(Point3(-alphaX_ * tx, -alphaY_ * ty, 1.0f));
+        Point3 m;
+        Samples<1>(&u1, &u2, &m);
+        return m;
+    }
+
+    // K normals for the pairs (u1[k], u2[k]), worked out side by side.
+    template <int K>
+    void Samples(const float* u1, const float* u2, Point3* m) const {
+        float slopeX[K], slopeY[K];
+        slopes_.template Samples<K>(u1, u2, slopeX, slopeY);
+        for (int k = 0; k < K; ++k) {
+            const float tx = cosPhi_ * slopeX[k] - sinPhi_ * slopeY[k];
+            const float ty = sinPhi_ * slopeX[k] + cosPhi_ * slopeY[k];
+            m[k] = Normalize(Point3(-alphaX_ * tx, -alphaY_ * ty, 1.0f));
+        }
     }
 
 private:
