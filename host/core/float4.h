@@ -14,6 +14,8 @@ inline Float4 Select(Mask4 mask, Float4 a, Float4 b) {
     return (Float4)(((Mask4)a & mask) | ((Mask4)b & ~mask));
 }
 
+constexpr Float4 Splat4(float v) { return Float4{v, v, v, v}; }
+
 inline Float4 Abs(Float4 v) { return (Float4)((Mask4)v & 0x7FFFFFFF); }
 
 // Four floats from memory that need not be aligned.

@@ -41,22 +41,24 @@ inline float Atan2(float y, float x) {
 // Atan2 of each lane's (y, x), bit for bit as Atan2, without a branch: the two
 // arc tangents of a lookup are worked out together.
 inline Float4 Atan2(Float4 y, Float4 x) {
-    const Float4 zero = {0.0f, 0.0f, 0.0f, 0.0f};
+    constexpr Float4 zero = {0.0f, 0.0f, 0.0f, 0.0f};
+    constexpr Float4 one = {1.0f, 1.0f, 1.0f, 1.0f};
     const Float4 ax = Abs(x);
     const Float4 ay = Abs(y);
     const Mask4 xMajor = ax > ay;
     const Float4 hi = Select(xMajor, ax, ay);
     const Float4 lo = Select(xMajor, ay, ax);
     const Mask4 positive = hi > zero;
-    const Float4 t = Select(positive, lo / Select(positive, hi, zero + 1.0f), zero);
+    const Float4 t = Select(positive, lo / Select(positive, hi, one), zero);
     const Float4 t2 = t * t;
-    Float4 r =
-        t *
-        (0.99997726f +
-         t2 * (-0.33262347f +
-               t2 * (0.19354346f + t2 * (-0.11643287f + t2 * (0.05265332f + t2 * -0.01172120f)))));
-    r = Select(ay > ax, 0.5f * kPi - r, r);
-    r = Select(x < zero, kPi - r, r);
+    Float4 r = Splat4(-0.01172120f);
+    r = Splat4(0.05265332f) + t2 * r;
+    r = Splat4(-0.11643287f) + t2 * r;
+    r = Splat4(0.19354346f) + t2 * r;
+    r = Splat4(-0.33262347f) + t2 * r;
+    r = t * (Splat4(0.99997726f) + t2 * r);
+    r = Select(ay > ax, Splat4(0.5f * kPi) - r, r);
+    r = Select(x < zero, Splat4(kPi) - r, r);
     return Select(y < zero, -r, r);
 }
 
