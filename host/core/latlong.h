@@ -7,7 +7,6 @@
 // of the picture, is the zenith (+Z), v = 0, the bottom row, the nadir (-Z).
 #pragma once
 
-#include "float4.h"
 #include "point3.h"
 
 #include <cmath>
@@ -38,38 +37,12 @@ inline float Atan2(float y, float x) {
     return y < 0.0f ? -r : r;
 }
 
-// Atan2 of each lane's (y, x), bit for bit as Atan2, without a branch: the two
-// arc tangents of a lookup are worked out together.
-inline Float4 Atan2(Float4 y, Float4 x) {
-    constexpr Float4 zero = {0.0f, 0.0f, 0.0f, 0.0f};
-    constexpr Float4 one = {1.0f, 1.0f, 1.0f, 1.0f};
-    const Float4 ax = Abs(x);
-    const Float4 ay = Abs(y);
-    const Mask4 xMajor = ax > ay;
-    const Float4 hi = Select(xMajor, ax, ay);
-    const Float4 lo = Select(xMajor, ay, ax);
-    const Mask4 positive = hi > zero;
-    const Float4 t = Select(positive, lo / Select(positive, hi, one), zero);
-    const Float4 t2 = t * t;
-    Float4 r = Splat4(-0.01172120f);
-    r = Splat4(0.05265332f) + t2 * r;
-    r = Splat4(-0.11643287f) + t2 * r;
-    r = Splat4(0.19354346f) + t2 * r;
-    r = Splat4(-0.33262347f) + t2 * r;
-    r = t * (Splat4(0.99997726f) + t2 * r);
-    r = Select(ay > ax, Splat4(0.5f * kPi) - r, r);
-    r = Select(x < zero, Splat4(kPi) - r, r);
-    return Select(y < zero, -r, r);
-}
-
 // Image coordinates (u, v) of a world direction; need not be unit length. The
 // zero vector gives the centre.
 inline void DirectionToUV(const Point3& d, float& u, float& v) {
     const float horizontal = std::sqrt(d.x * d.x + d.y * d.y);
-    const Float4 angles =
-        Atan2(Float4{-d.x, d.z, 0.0f, 0.0f}, Float4{-d.y, horizontal, 0.0f, 0.0f});
-    u = 0.5f + angles[0] * kInvTwoPi;
-    v = 0.5f + angles[1] * kInvPi;
+    u = 0.5f + Atan2(-d.x, -d.y) * kInvTwoPi;
+    v = 0.5f + Atan2(d.z, horizontal) * kInvPi;
 }
 
 // The unit world direction at image coordinates (u, v).
