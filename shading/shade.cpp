@@ -12,6 +12,7 @@
 #include "brdf/local_frame.h"
 #include "brdf/microfacet_sampler.h"
 #include "brdf/rotation.h"
+#include "brdf/sample_batch.h"
 #include "brdf/torrsparr_sampler.h"
 #include "shading/ggx_sampler.h"
 #include "shading/oren_nayar.h"
