@@ -28,7 +28,11 @@ AColor DirectionColour(const Point3& d) {
     return AColor(0.5f + d.x, 0.25f + 0.5f * d.y, 1.0f - d.z * d.z, 1.0f);
 }
 
-std::uint32_t Bits(float v) { return std::bit_cast<std::uint32_t>(v); }
+// A float's bits; every NaN alike, as arithmetic leaves a NaN's sign and payload
+// to the order in which the compiler happens to take a product's operands.
+std::uint32_t Bits(float v) {
+    return std::isnan(v) ? 0x7FC00000u : std::bit_cast<std::uint32_t>(v);
+}
 
 bool SameBits(const Color& a, const Color& b) {
     return Bits(a.r) == Bits(b.r) && Bits(a.g) == Bits(b.g) && Bits(a.b) == Bits(b.b);
@@ -59,7 +63,7 @@ std::vector<Surface> Surfaces() {
 }
 
 // Views of a surface: along the normal, near it, ordinary, grazing, in the
-// tangent plane, and from behind.
+// tangent plane, from behind, and not a number.
 std::vector<Point3> ViewsOf(const Surface& s) {
     std::vector<Point3> views;
     const Point3& n = s.N;
@@ -72,6 +76,7 @@ std::vector<Point3> ViewsOf(const Surface& s) {
             views.push_back(-Normalize(t * l.x + b * l.y + n * l.z));
         }
     }
+    views.push_back(Point3(std::nanf(""), 0.0f, -1.0f));  // what a faulty host may hand over
     return views;
 }
 
