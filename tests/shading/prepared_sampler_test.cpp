@@ -82,12 +82,12 @@ std::vector<Point3> ViewsOf(const Surface& s) {
 
 // Random pairs as the shade driver draws them, and the pairs at the ends of
 // their ranges.
-std::vector<Point2> Pairs(std::uint32_t seed, int count) {
+std::vector<Point2> Pairs(std::uint32_t start, int count) {
     std::vector<Point2> pairs = {Point2(0.0f, 1e-6f), Point2(0.0f, 0.5f),
                                  Point2(32766.0f / 32767.0f, 32766.0f / 32767.0f),
                                  Point2(0.5f, 0.5f), Point2(0.25f, 0.75f)};
     ShadeRandom random;
-    random.Restart(seed);
+    random.Restart(start);
     while (static_cast<int>(pairs.size()) < count) {
         const float u1 = random.Uniform();
         pairs.emplace_back(u1, std::fmax(random.Uniform(), 1e-6f));
