@@ -4,9 +4,9 @@
 
 #include "material/ilumramtl.h"
 
+#include "host_paths.h"
 #include "iparamb2.h"
 
-#include <cstdio>
 #include <cwchar>
 #include <filesystem>
 
@@ -32,13 +32,18 @@ IParamBlock2* MaterialParamBlock(Mtl* mtl, ClassDesc* cd) {
 
 bool PluginHost::Load(const HostOptions& options, std::string* error) {
     const std::string folder = options.pluginDir.empty() ? DefaultPluginDir() : options.pluginDir;
-    if (!std::filesystem::is_directory(folder)) {
-        *error = "plug-in folder '" + folder + "' does not exist";
+    const std::wstring wideFolder = FromUtf8(folder);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(FileSystemPath(wideFolder), ec)) {
+        *error = "plug-in folder '" + folder + "' " +
+                 (!ec                                          ? std::string("is not a folder")
+                  : ec == std::errc::no_such_file_or_directory ? std::string("does not exist")
+                                                               : "cannot be read: " + ec.message());
         return false;
     }
     std::vector<std::string> problems;
-    dlls_.LoadDllsFromDir(std::filesystem::path(folder).wstring(), &problems);
-    for (const std::string& p : problems) std::fprintf(stderr, "lumra: %s\n", p.c_str());
+    dlls_.LoadDllsFromDir(wideFolder, &problems);
+    for (const std::string& p : problems) PrintError(p);
     if (dlls_.Count() == 0) {
         *error = "no plug-in could be loaded from '" + folder + "'";
         return false;

@@ -2,15 +2,14 @@
 
 #include "text.h"
 
+#include "host_paths.h"
 #include "scene_file.h"
-
-#include <filesystem>
 
 bool LoadSceneMaterials(const PluginHost& host, const std::string& path, SceneMaterials* scene,
                         std::string* error) {
     LoadedScene loaded;
-    if (!LoadSceneFile(std::filesystem::path(FromUtf8(path)), SceneClassLookup(&host.Dlls()),
-                       &loaded, error))
+    if (!LoadSceneFile(FileSystemPath(FromUtf8(path)), SceneClassLookup(&host.Dlls()), &loaded,
+                       error))
         return false;
     scene->materials.clear();
     for (ReferenceTarget* root : loaded.roots) {
@@ -26,6 +25,6 @@ bool LoadSceneMaterials(const PluginHost& host, const std::string& path, SceneMa
 bool SaveSceneMaterials(const PluginHost& host, const std::string& path,
                         const std::vector<Mtl*>& materials, std::string* error) {
     std::vector<ReferenceTarget*> roots(materials.begin(), materials.end());
-    return SaveSceneFile(std::filesystem::path(FromUtf8(path)), roots,
-                         SceneClassLookup(&host.Dlls()), error);
+    return SaveSceneFile(FileSystemPath(FromUtf8(path)), roots, SceneClassLookup(&host.Dlls()),
+                         error);
 }

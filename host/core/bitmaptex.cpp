@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -103,8 +102,6 @@ inline AColor EnvironmentTexels(const HostImage& img, const Point3& dir) {
 
 inline float Mono(const AColor& c) { return (c.r + c.g + c.b) / 3.0f; }
 
-std::string Narrow(const std::wstring& s) { return winhost::WideToUtf8(s.c_str()); }
-
 }  // namespace
 
 // --- StdUVGenImpl -------------------------------------------------------------
@@ -160,12 +157,15 @@ void BMTex::Reset() {
 
 void BMTex::Load(LoadState& state) {
     if (mapName_.empty()) return;  // no file chosen yet: black, and nothing to report
-    const std::wstring resolved = ResolveHostPath(mapName_.c_str());
+    const std::string path = Utf8Path(FileSystemPath(ResolveHostPath(mapName_.c_str())));
     std::string error;
-    if (!ReadHostImage(FileSystemPath(resolved), state.image, error, fileGamma_)) {
-        const std::string message = "Bitmap texture: cannot read \"" + Narrow(mapName_) + "\" (" +
-                                    Narrow(resolved) + "): " + error + "\n";
-        std::fputs(message.c_str(), stderr);
+    if (!ReadHostImage(path, state.image, error, fileGamma_)) {
+        // The names come from a scene file or a user: nothing in them may steer the
+        // terminal.
+        const std::string message = "Bitmap texture: cannot read \"" +
+                                    winhost::WideToUtf8(mapName_.c_str()) + "\" (" + path +
+                                    "): " + error;
+        std::fputs((winhost::EscapeControls(message) + "\n").c_str(), stderr);
     }
 }
 

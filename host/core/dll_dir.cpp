@@ -1,5 +1,8 @@
 #include "dll_dir.h"
 
+#include "host_paths.h"
+#include "winhost.h"
+
 #include "windows.h"
 
 #include <algorithm>
@@ -8,7 +11,7 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& s) { return std::filesystem::path(s).string(); }
+std::string Utf8(const std::wstring& s) { return winhost::WideToUtf8(s.c_str()); }
 
 std::string Hex(ULONG v) {
     char buf[16];
@@ -27,7 +30,7 @@ Fn Export(HMODULE module, const char* name) {
 bool IsPluginFile(const std::filesystem::path& p) {
     static const char* const kinds[] = {".dlt", ".dlo", ".dlu", ".dlm", ".dle", ".dli",
                                         ".dlr", ".dlc", ".dlb", ".dlf", ".gup", ".bmi"};
-    std::string ext = p.extension().string();
+    std::string ext = Utf8Path(p.extension());
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return std::find(std::begin(kinds), std::end(kinds), ext) != std::end(kinds);
@@ -92,20 +95,30 @@ bool DllDir::LoadDll(const std::wstring& path, std::string* error) {
 }
 
 int DllDir::LoadDllsFromDir(const std::wstring& folder, std::vector<std::string>* errors) {
+    auto report = [&](const std::string& error) {
+        if (errors) errors->push_back(error);
+    };
     std::error_code ec;
     std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (entry.is_regular_file() && IsPluginFile(entry.path())) files.push_back(entry.path());
+    std::filesystem::directory_iterator it(FileSystemPath(folder), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code kindError;
+        if (!it->is_regular_file(kindError) || !IsPluginFile(it->path())) continue;
+        // A name that is not UTF-8 has no wide form that opens it again.
+        if (!winhost::IsUtf8(Utf8Path(it->path())))
+            report(Utf8Path(it->path()) + ": the file name is not UTF-8 text; not loaded");
+        else
+            files.push_back(it->path());
     }
-    if (ec && errors) errors->push_back(Utf8(folder) + ": " + ec.message());
+    if (ec) report(Utf8(folder) + ": " + ec.message());
     std::sort(files.begin(), files.end());
     int loaded = 0;
     for (const auto& file : files) {
         std::string error;
-        if (LoadDll(file.wstring(), &error))
+        if (LoadDll(HostPath(file), &error))
             ++loaded;
-        else if (errors)
-            errors->push_back(error);
+        else
+            report(error);
     }
     return loaded;
 }

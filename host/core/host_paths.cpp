@@ -55,4 +55,27 @@ std::wstring ResolveHostPath(const MCHAR* name) {
     return out;
 }
 
-std::string FileSystemPath(const std::wstring& name) { return winhost::WideToUtf8(name.c_str()); }
+// On Windows the file system's names are the wide strings themselves.
+std::filesystem::path FileSystemPath(std::wstring_view name) {
+#if defined(_WIN32)
+    return std::filesystem::path(name);
+#else
+    return std::filesystem::path(winhost::WideToUtf8(std::wstring(name).c_str()));
+#endif
+}
+
+std::wstring HostPath(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return path.native();
+#else
+    return winhost::Utf8ToWide(path.native());
+#endif
+}
+
+std::string Utf8Path(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return winhost::WideToUtf8(path.c_str());
+#else
+    return path.native();
+#endif
+}

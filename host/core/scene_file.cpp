@@ -1,6 +1,7 @@
 #include "scene_file.h"
 
 #include "dll_dir.h"
+#include "host_paths.h"
 #include "regular_file.h"
 #include "scene_stream.h"
 
@@ -178,20 +179,20 @@ bool SaveSceneFile(const std::filesystem::path& path, const std::vector<Referenc
         // A file that loading would refuse must not replace one it reads.
         if (bytes.size() > kMaxSceneFileBytes) {
             if (error)
-                *error = "cannot write '" + path.string() + "': the scene takes " +
+                *error = "cannot write '" + Utf8Path(path) + "': the scene takes " +
                          std::to_string(bytes.size()) + " bytes, more than the " +
                          std::to_string(kMaxSceneFileBytes) + " a scene file may hold";
             return false;
         }
         std::string why;
-        if (ReplaceRegularFile(path.string(), bytes.data(), bytes.size(), why)) return true;
+        if (ReplaceRegularFile(Utf8Path(path), bytes.data(), bytes.size(), why)) return true;
         if (error) *error = why;
         return false;
     } catch (const std::bad_alloc&) {
-        if (error) *error = "not enough memory to save '" + path.string() + "'";
+        if (error) *error = "not enough memory to save '" + Utf8Path(path) + "'";
         return false;
     } catch (const std::exception& e) {
-        if (error) *error = "cannot save '" + path.string() + "': " + e.what();
+        if (error) *error = "cannot save '" + Utf8Path(path) + "': " + e.what();
         return false;
     }
 }
@@ -542,16 +543,16 @@ bool LoadSceneFile(const std::filesystem::path& path, const ClassLookup& classes
     try {
         std::vector<unsigned char> bytes;
         std::string why;
-        if (!ReadRegularFile(path.string(), kMaxSceneFileBytes, bytes, why)) {
-            if (error) *error = "cannot open '" + path.string() + "': " + why;
+        if (!ReadRegularFile(Utf8Path(path), kMaxSceneFileBytes, bytes, why)) {
+            if (error) *error = "cannot open '" + Utf8Path(path) + "': " + why;
             return false;
         }
         return ReadScene(bytes.data(), bytes.size(), classes, scene, error);
     } catch (const std::bad_alloc&) {
-        if (error) *error = "not enough memory to load '" + path.string() + "'";
+        if (error) *error = "not enough memory to load '" + Utf8Path(path) + "'";
         return false;
     } catch (const std::exception& e) {
-        if (error) *error = "cannot load '" + path.string() + "': " + e.what();
+        if (error) *error = "cannot load '" + Utf8Path(path) + "': " + e.what();
         return false;
     }
 }

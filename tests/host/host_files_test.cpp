@@ -3,7 +3,6 @@
 #include "host_image.h"
 #include "host_paths.h"
 #include "regular_file.h"
-#include "winhost.h"
 
 #include <gtest/gtest.h>
 
@@ -22,32 +21,24 @@ const unsigned char kHdr[] =
 
 }  // namespace
 
-// The name of a folder entry in UTF-8, as the file system holds it.
-std::string EntryName(const std::filesystem::path& entry) {
-#if defined(_WIN32)
-    return winhost::WideToUtf8(entry.filename().wstring().c_str());
-#else
-    return entry.filename().string();
-#endif
-}
-
 TEST(HostFiles, APictureNamedBeyondAsciiIsReadByItsName) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() /
         ("lumra_files_" +
          std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(folder);
-    const std::wstring file = folder.wstring() + L"/sky \u00e9\U0001F600.hdr";
+    const std::wstring file = HostPath(folder) + L"/sky \u00e9\U0001F600.hdr";
     std::string error;
-    ASSERT_TRUE(ReplaceRegularFile(FileSystemPath(file), kHdr, sizeof kHdr - 1, error)) << error;
+    ASSERT_TRUE(ReplaceRegularFile(Utf8Path(FileSystemPath(file)), kHdr, sizeof kHdr - 1, error))
+        << error;
     // The file system holds the name as given, not a replacement of it.
     std::string listed;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        listed = EntryName(entry.path());
-    EXPECT_EQ(listed, FileSystemPath(L"sky \u00e9\U0001F600.hdr"));
+        listed = Utf8Path(entry.path().filename());
+    EXPECT_EQ(listed, "sky \u00e9\U0001F600.hdr");
 
     HostImage image;
-    ASSERT_TRUE(ReadHostImage(FileSystemPath(file), image, error)) << error;
+    ASSERT_TRUE(ReadHostImage(Utf8Path(FileSystemPath(file)), image, error)) << error;
     ASSERT_EQ(image.width, 2);
     EXPECT_FLOAT_EQ(image.Pixel(0, 0)[0], 1.0f);
     EXPECT_FLOAT_EQ(image.Pixel(1, 0)[1], 0.5f);

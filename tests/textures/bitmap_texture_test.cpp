@@ -244,6 +244,34 @@ TEST_F(BitmapTexture, MissingFileIsBlackAndReportedOnce) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
+// Names in several scripts and beyond the Basic Multilingual Plane, in the folder
+// and the file, are read as they are named.
+TEST_F(BitmapTexture, FilesNamedInAnyScriptAreRead) {
+    std::filesystem::create_directories(dir_ / "é😀");
+    const char* const names[] = {"é😀/café.exr", "Ελληνικά.exr", "Кириллица.exr",
+                                 "漢字.exr",    "عربي.exr",     "😀.exr"};
+    float red = 0.0f;
+    for (const char* name : names) {
+        red += 0.125f;
+        BitmapPtr tex = NewBitmap(Write(name, 1, 1, {red, 0, 0}));
+        ::testing::internal::CaptureStderr();
+        ExpectColor(ColorAt(*tex, 0.5f, 0.5f), red, 0, 0);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
+    }
+}
+
+// The texture's complaint names a file from a scene or a user: nothing in the name
+// reaches the terminal as a control.
+TEST_F(BitmapTexture, NamesInItsComplaintAreEscaped) {
+    BitmapPtr tex = NewBitmap(PathOf("no\x1b[2J\x07such\u202e.png"));
+    ::testing::internal::CaptureStderr();
+    ColorAt(*tex, 0.5f, 0.5f);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("no\\x1B[2J\\x07such\\u{202E}.png\" ("), std::string::npos) << err;
+    EXPECT_EQ(err.find_first_of("\x1b\x07"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
 TEST_F(BitmapTexture, UnreadableFileAndEmptyNameAreBlack) {
     const std::string path = PathOf("garbage.png");
     {

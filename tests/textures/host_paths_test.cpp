@@ -1,4 +1,5 @@
 #include "host_paths.h"
+#include "winhost.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +45,12 @@ TEST(HostPaths, PluginRootFollowsTheEnvironmentVariable) {
 TEST(HostPaths, PluginRootDefaultsToTheBuildsDataFolder) {
     for (const char* value : {static_cast<const char*>(nullptr), ""}) {
         RootVariable root(value);
-        EXPECT_EQ(HostDataRoot(), std::filesystem::path(LUMRA_BUILD_DATA_DIR).wstring());
+        EXPECT_EQ(HostDataRoot(), HostPath(LUMRA_BUILD_DATA_DIR));
         const std::wstring env =
             ResolveHostPath(L"c:\\[Lumra]\\pluginFiles\\material\\EnvMatEdit.hdr");
-        EXPECT_EQ(env, std::filesystem::path(LUMRA_BUILD_DATA_DIR).wstring() +
-                           L"/pluginFiles/material/EnvMatEdit.hdr");
-        EXPECT_TRUE(std::filesystem::exists(env)) << "the build copies data/ into its folder";
+        EXPECT_EQ(env, HostPath(LUMRA_BUILD_DATA_DIR) + L"/pluginFiles/material/EnvMatEdit.hdr");
+        EXPECT_TRUE(std::filesystem::exists(FileSystemPath(env)))
+            << "the build copies data/ into its folder";
     }
 }
 
@@ -62,4 +63,28 @@ TEST(HostPaths, OtherPathsOnlyChangeTheirSlashes) {
     EXPECT_EQ(ResolveHostPath(L"/home/artist/wood.png"), L"/home/artist/wood.png");
     EXPECT_EQ(ResolveHostPath(L""), L"");
     EXPECT_EQ(ResolveHostPath(nullptr), L"");
+}
+
+TEST(HostPaths, PluginRootNamedBeyondAscii) {
+    RootVariable root("/opt/lumra é😀");
+    EXPECT_EQ(ResolveHostPath(L"c:\\[Lumra]\\a.hdr"), L"/opt/lumra é😀/a.hdr");
+}
+
+// The file system's names are UTF-8, whatever the C locale says, and come back as
+// they went. A name that is not UTF-8 (any bytes may name a Linux file) keeps none
+// of its odd bytes as a character: an overlong '/' must not become a separator.
+TEST(HostPaths, NamesCrossToTheFileSystemAsUtf8AndBack) {
+    const std::pair<const wchar_t*, const char*> names[] = {
+        {L"café", "café"}, {L"Ελληνικά", "Ελληνικά"}, {L"Кириллица", "Кириллица"},
+        {L"漢字", "漢字"}, {L"عربي", "عربي"},         {L"😀/x", "😀/x"}};
+    for (const auto& [wide, utf8] : names) {
+        EXPECT_EQ(Utf8Path(FileSystemPath(wide)), utf8);
+        EXPECT_EQ(HostPath(FileSystemPath(wide)), wide);
+    }
+    EXPECT_EQ(HostPath("a\xC0\xAF"
+                       "b\xFF"),
+              L"a\uFFFD\uFFFDb\uFFFD");
+    EXPECT_FALSE(winhost::IsUtf8("a\xC0\xAF"));
+    EXPECT_FALSE(winhost::IsUtf8("\xED\xA0\x80"));  // a surrogate
+    EXPECT_TRUE(winhost::IsUtf8("é😀"));
 }

@@ -3,6 +3,8 @@
 
 #include "lumra/image_file.h"
 
+#include "winhost.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,4 +54,5 @@ protected:
     std::filesystem::path dir_;
 };
 
-inline std::wstring Wide(const std::string& s) { return std::filesystem::path(s).wstring(); }
+// A UTF-8 path as the SDK holds file names.
+inline std::wstring Wide(const std::string& s) { return winhost::Utf8ToWide(s); }
