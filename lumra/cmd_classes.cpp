@@ -20,7 +20,7 @@ std::string SuperClassName(SClass_ID id) {
 }
 
 // Several descriptor queries share one text buffer: copy each answer at once.
-std::string Copy(const MCHAR* text) { return text ? ToUtf8(text) : "(none)"; }
+std::string Copy(const MCHAR* text) { return text ? EscapeControls(ToUtf8(text)) : "(none)"; }
 
 }  // namespace
 
@@ -28,13 +28,14 @@ int RunClasses(const HostOptions& hostOptions) {
     PluginHost host;
     std::string error;
     if (!host.Load(hostOptions, &error)) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     for (int d = 0; d < host.Dlls().Count(); ++d) {
         const DllDesc& dll = host.Dlls()[d];
-        std::printf("%s\n  %s, host version %s\n", ToUtf8(dll.path).c_str(),
-                    dll.description.empty() ? "(no description)" : ToUtf8(dll.description).c_str(),
+        std::printf("%s\n  %s, host version %s\n", EscapeControls(ToUtf8(dll.path)).c_str(),
+                    dll.description.empty() ? "(no description)"
+                                            : EscapeControls(ToUtf8(dll.description)).c_str(),
                     HexWord(dll.version).c_str());
         for (ClassDesc* cd : dll.classes) {
             const std::string name = Copy(cd->ClassName());

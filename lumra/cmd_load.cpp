@@ -10,17 +10,18 @@ int RunLoad(const HostOptions& hostOptions, const LoadOptions& options) {
     PluginHost host;
     std::string error;
     if (!host.Load(hostOptions, &error)) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     SceneMaterials scene;
     if (!LoadSceneMaterials(host, options.file, &scene, &error)) {
-        std::fprintf(stderr, "lumra: %s: %s\n", options.file.c_str(), error.c_str());
+        PrintError(options.file + ": " + error);
         return 1;
     }
-    std::printf("%s: %zu material%s\n", options.file.c_str(), scene.materials.size(),
-                scene.materials.size() == 1 ? "" : "s");
-    for (const std::string& note : scene.notes) std::printf("note: %s\n", note.c_str());
+    std::printf("%s: %zu material%s\n", EscapeControls(options.file).c_str(),
+                scene.materials.size(), scene.materials.size() == 1 ? "" : "s");
+    for (const std::string& note : scene.notes)
+        std::printf("note: %s\n", EscapeControls(note).c_str());
     const TimeValue t = 0;
     for (std::size_t n = 0; n < scene.materials.size(); ++n) {
         Mtl* mtl = scene.materials[n].get();

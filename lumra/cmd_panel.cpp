@@ -5,13 +5,14 @@
 #include "panel_painter.h"
 #include "panel_session.h"
 #include "png_write.h"
+#include "text.h"
 
 #include <cstdio>
 
 namespace {
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "lumra: %s\n", message.c_str());
+    PrintError(message);
     return 1;
 }
 
@@ -48,7 +49,7 @@ int RunPanel(const HostOptions& hostOptions, const PanelOptions& options) {
         if (!WritePng(options.output, picture.width, picture.height, picture.rgb.data(), &error))
             return Fail(error);
         std::printf("panel: %d x %d pixels written to %s\n", picture.width, picture.height,
-                    options.output.c_str());
+                    EscapeControls(options.output).c_str());
     }
     return 0;
 }

@@ -30,7 +30,7 @@ MtlHandle SceneMaterial(const PluginHost& host, const RenderOptions& options, st
         *error = options.scene + ": " + *error;
         return MtlHandle();
     }
-    for (const std::string& note : scene.notes) std::fprintf(stderr, "lumra: %s\n", note.c_str());
+    for (const std::string& note : scene.notes) PrintError(note);
     const int count = static_cast<int>(scene.materials.size());
     if (options.material < 1 || options.material > count) {
         *error = options.scene + " holds " + std::to_string(count) + " material" +
@@ -168,7 +168,7 @@ int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
     SampleSlotBackground background;
     std::string error;
     if (!ParseBackground(options.background, &background, &error)) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     const int threads = options.threads > 0
@@ -189,7 +189,7 @@ int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
     PluginHost host;
     ClassDesc* cd = nullptr;
     if (!LoadLumraMaterialClass(host, hostOptions, &cd, &error)) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     auto* statistics =
@@ -209,19 +209,19 @@ int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
         }
     }
     if (image.empty()) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!WriteImageFile(options.output, width, height, reinterpret_cast<const float*>(image.data()),
                         error)) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
 
-    std::printf("%s: %dx%d, %d thread%s, %.3f s", options.output.c_str(), width, height, threads,
-                threads == 1 ? "" : "s", seconds);
+    std::printf("%s: %dx%d, %d thread%s, %.3f s", EscapeControls(options.output).c_str(), width,
+                height, threads, threads == 1 ? "" : "s", seconds);
     if (statistics && statistics->Calls() > 0) {
         std::printf(", %.1f loop iterations per shaded pixel",
                     static_cast<double>(statistics->Iterations()) /

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "material_setup.h"
 #include "scene_materials.h"
+#include "text.h"
 
 #include <cstdio>
 
@@ -16,14 +17,14 @@ int RunSave(const HostOptions& hostOptions, const SaveOptions& options) {
         !ParseSettings(options.maps, &maps, &error) ||
         !LoadLumraMaterialClass(host, hostOptions, &cd, &error) ||
         !(mtl = NewMaterial(host, cd, settings, maps, &error))) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     // The cached values the file stores are those the material shows at time 0.
     Interval valid = FOREVER;
     mtl->Update(0, valid);
     if (!SaveSceneMaterials(host, options.file, {mtl.get()}, &error)) {
-        std::fprintf(stderr, "lumra: %s: not saved: %s\n", options.file.c_str(), error.c_str());
+        PrintError(options.file + ": not saved: " + error);
         return 1;
     }
     return 0;

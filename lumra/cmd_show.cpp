@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "material_print.h"
 #include "material_setup.h"
+#include "text.h"
 
 #include <cstdio>
 
@@ -15,7 +16,7 @@ int RunShow(const HostOptions& hostOptions, const ShowOptions& options) {
     if (!ParseSettings(options.settings, &settings, &error) ||
         !LoadLumraMaterialClass(host, hostOptions, &cd, &error) ||
         !(mtl = NewMaterial(host, cd, settings, {}, &error))) {
-        std::fprintf(stderr, "lumra: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
     PrintMaterial(mtl.get(), cd, MaterialParamBlock(mtl.get(), cd), 0);

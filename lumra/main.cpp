@@ -1,18 +1,38 @@
 // lumra: a command-line host for the Lumra material plug-in. It loads plug-in
 // modules as the host application does and works with the materials they provide.
 #include "commands.h"
+#include "text.h"
 
 #include "host_image.h"
+#include "winhost.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <sstream>
 
 namespace {
 
+// Each line escaped (CLI11 quotes arguments in its messages).
+void PrintEscapedLines(const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        std::fprintf(stderr, "%s\n", EscapeControls(line).c_str());
+}
+
 int Run(int argc, char** argv) {
+    // The host holds every name as Unicode text: an argument that is not UTF-8 (a
+    // Linux file name may be any bytes) would name another file once converted.
+    for (int i = 1; i < argc; ++i) {
+        if (!winhost::IsUtf8(argv[i])) {
+            PrintError(std::string("the argument \"") + argv[i] +
+                       "\" is not UTF-8 text; the host names files in Unicode, so a file "
+                       "named so cannot be used (rename it)");
+            return 1;
+        }
+    }
     CLI::App app{
         "lumra: loads the Lumra material plug-in as the host does, and shows what it "
         "makes."};
@@ -129,7 +149,11 @@ int Run(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // Help asked for is a success; any mistake on the command line is status 1.
-        return app.exit(e) == 0 ? 0 : 1;
+        std::ostringstream out, err;
+        const int status = app.exit(e, out, err);
+        std::fputs(out.str().c_str(), stdout);
+        PrintEscapedLines(err.str());
+        return status == 0 ? 0 : 1;
     }
     SetMaxImagePixels(maxImagePixels);
 
@@ -152,7 +176,7 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "lumra: not enough memory\n");
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "lumra: %s\n", e.what());
+        PrintError(e.what());
     } catch (...) {
         std::fprintf(stderr, "lumra: an unknown error ended the command\n");
     }

@@ -1,6 +1,6 @@
 #include "material_setup.h"
 
-#include <cstdio>
+#include "text.h"
 
 bool ParseSettings(const std::vector<std::string>& texts, std::vector<Setting>* settings,
                    std::string* error) {
@@ -33,7 +33,7 @@ bool ApplyMaterialSettings(Mtl* mtl, ClassDesc* cd, const std::vector<Setting>& 
     for (const Setting& s : settings) {
         std::string warning;
         if (!ApplySetting(block, cd, s, 0, error, &warning)) return false;
-        if (warn && !warning.empty()) std::fprintf(stderr, "lumra: warning: %s\n", warning.c_str());
+        if (warn && !warning.empty()) PrintError("warning: " + warning);
     }
     for (const Setting& m : maps) {
         if (!ApplyMapSetting(block, m, 0, error)) return false;

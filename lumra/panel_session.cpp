@@ -37,11 +37,11 @@ bool ParsePanelDrop(const std::string& text, PanelDrop* drop, std::string* error
 }
 
 std::string DescribeDrop(const DropOutcome& o) {
-    std::string text =
-        std::to_string(o.drop.at.x) + "," + std::to_string(o.drop.at.y) + " " + o.drop.file + ": ";
+    std::string text = std::to_string(o.drop.at.x) + "," + std::to_string(o.drop.at.y) + " " +
+                       EscapeControls(o.drop.file) + ": ";
     if (o.slot < 0) return text + "no map button takes it; nothing changed";
-    return text + "map slot " + std::to_string(o.slot) + " (" + o.slotName +
-           ") holds the bitmap texture '" + o.textureName + "'";
+    return text + "map slot " + std::to_string(o.slot) + " (" + EscapeControls(o.slotName) +
+           ") holds the bitmap texture '" + EscapeControls(o.textureName) + "'";
 }
 
 bool PanelSession::Open(Mtl* mtl, std::string* error) {

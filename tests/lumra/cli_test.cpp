@@ -1,4 +1,6 @@
 // The lumra command line, run as a user runs it.
+#include "tests/lumra/work_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -25,8 +27,7 @@ std::string ReadFile(const std::filesystem::path& p) {
 
 // `shell` runs before the program, in the shell that starts it.
 Result RunLumra(const std::string& args, const std::string& shell = "") {
-    const auto errFile =
-        std::filesystem::temp_directory_path() / ("lumra_cli_err_" + std::to_string(::getpid()));
+    const auto errFile = WorkFolder() / ("lumra_cli_err_" + std::to_string(::getpid()));
     const std::string command =
         shell + " '" + LUMRA_EXE + "' " + args + " 2>'" + errFile.string() + "'";
     Result r;
@@ -180,8 +181,7 @@ TEST(LumraCli, EveryCommandHasHelp) {
 }
 
 TEST(LumraCli, RenderWritesTheSlotAndReportsTimeAndLoopLength) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("lumra_render_" + std::to_string(::getpid()));
+    const auto dir = WorkFolder() / ("lumra_render_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     for (const char* name : {"slot.png", "slot.exr", "slot.hdr"}) {
         const auto file = dir / name;
@@ -226,8 +226,7 @@ TEST(LumraCli, RenderRefusesBadOptionsClearly) {
 // as on a full disk) fails the command with the system's reason and leaves the
 // previous picture; a device is never written.
 TEST(LumraCli, FailedPictureWritesSayWhyAndKeepThePreviousPicture) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("lumra_picture_" + std::to_string(::getpid()));
+    const auto dir = WorkFolder() / ("lumra_picture_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string limited = "trap '' XFSZ; ulimit -f 2;";
     for (const char* name : {"slot.png", "slot.exr", "slot.hdr", "panel.png"}) {
@@ -268,8 +267,7 @@ std::pair<unsigned, unsigned> PngSize(const std::filesystem::path& p) {
 }  // namespace
 
 TEST(LumraCli, PanelDrawsThePanelOnePixelPerScreenPixel) {
-    const auto png = std::filesystem::temp_directory_path() /
-                     ("lumra_panel_" + std::to_string(::getpid()) + ".png");
+    const auto png = WorkFolder() / ("lumra_panel_" + std::to_string(::getpid()) + ".png");
     const Result r = RunLumra(
         "panel --set mtl_reflect_brdf=TRGGX --map mtl_diffuse_map=/maps/brick_01.png -o '" +
         png.string() + "'");
@@ -310,8 +308,7 @@ TEST(LumraCli, PanelRefusesWhatItCannotDo) {
 }
 
 TEST(LumraCli, RenderTakesFilesDroppedOnThePanel) {
-    const auto out = std::filesystem::temp_directory_path() /
-                     ("lumra_drop_" + std::to_string(::getpid()) + ".png");
+    const auto out = WorkFolder() / ("lumra_drop_" + std::to_string(::getpid()) + ".png");
     const Result r =
         RunLumra("render --size 16 --drop 190,33=/tmp/lumra_wood.png -o '" + out.string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -324,8 +321,7 @@ TEST(LumraCli, RenderTakesFilesDroppedOnThePanel) {
 }
 
 TEST(LumraCli, RenderTakesAMaterialFromASceneFile) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("lumra_scene_render_" + std::to_string(::getpid()));
+    const auto dir = WorkFolder() / ("lumra_scene_render_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string scene = (dir / "one.scene").string();
     ASSERT_EQ(RunLumra("save '" + scene + "' --set mtl_diffuse_color=0,0,1").exitCode, 0);
@@ -348,8 +344,7 @@ TEST(LumraCli, RenderTakesAMaterialFromASceneFile) {
 // Address-space limits cannot be combined with the address sanitizer's shadow memory.
 #if !defined(__SANITIZE_ADDRESS__)
 TEST(LumraCli, RendersWithinTheMemoryItHas) {
-    const std::string out =
-        " -o " + (std::filesystem::temp_directory_path() / "lumra_mem.png").string();
+    const std::string out = " -o '" + (WorkFolder() / "lumra_mem.png").string() + "'";
     // A picture that cannot fit is refused before any work, with its size named.
     const Result big = RunLumra("render --sheet --size 2048" + out, "ulimit -v 2000000; ");
     EXPECT_EQ(big.exitCode, 1);
@@ -360,3 +355,94 @@ TEST(LumraCli, RendersWithinTheMemoryItHas) {
     EXPECT_EQ(threads.exitCode, 0) << threads.err;
 }
 #endif
+
+// Names in several scripts and beyond the Basic Multilingual Plane, for every kind
+// of file the host opens or writes: the scene saved and loaded, a texture given and
+// one dropped on a map button, the preview environment under the plug-in root, the
+// picture written and the plug-in folder and module.
+TEST(LumraCli, FilesNamedInAnyScriptAreSavedLoadedReadAndWritten) {
+    namespace fs = std::filesystem;
+    const fs::path dir = WorkFolder() / "scripts";
+    fs::create_directories(dir / "plug-ins é😀");
+    fs::create_symlink(LUMRA_PLUGIN_FILE, dir / "plug-ins é😀" / "Лумра 漢字 😀.dlt");
+    fs::create_directory_symlink(LUMRA_DATA_DIR, dir / "données 😀");
+    const std::string texture = "текстура 漢字 😀.png", scene = "scène Ελλάδα عربي 😀.lsc";
+    ASSERT_EQ(RunLumra("render --size 8 -o '" + (dir / texture).string() + "'").exitCode, 0);
+    const std::string plugins = "--plugins 'plug-ins é😀' ";
+    const std::string shell = "cd '" + dir.string() + "' && LUMRA_ROOT='données 😀'";
+    const Result saved = RunLumra(plugins + "save '" + scene + "' --set mtl_reflect_mult=1 " +
+                                      "--map 'mtl_diffuse_map=" + texture + "'",
+                                  shell);
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    const Result loaded = RunLumra(plugins + "load '" + scene + "'", shell);
+    EXPECT_NE(loaded.out.find(scene + ": 1 material"), std::string::npos) << loaded.out;
+    EXPECT_NE(loaded.out.find("\"текстура 漢字 😀\" (Bitmap)"), std::string::npos);
+
+    // The texture and the environment are read: nothing to complain about.
+    const Result rendered =
+        RunLumra(plugins + "render --scene '" + scene + "' --size 8 -o 'slot عربي 😀.exr'", shell);
+    EXPECT_EQ(rendered.exitCode, 0);
+    EXPECT_EQ(rendered.err, "");
+    EXPECT_NE(rendered.out.find("slot عربي 😀.exr: 8x8"), std::string::npos) << rendered.out;
+    EXPECT_GT(fs::file_size(dir / "slot عربي 😀.exr"), 100u);
+
+    const Result dropped = RunLumra(
+        plugins + "render --size 8 --drop '190,33=" + texture + "' -o 'drop Ελ.png'", shell);
+    EXPECT_EQ(dropped.exitCode, 0);
+    EXPECT_EQ(dropped.err, "");
+    EXPECT_NE(dropped.out.find("holds the bitmap texture 'текстура 漢字 😀'"), std::string::npos)
+        << dropped.out;
+}
+
+// A Linux file name may be any bytes, but the host holds names as Unicode text: a
+// name that is not UTF-8 is refused by its name, escaped, rather than turned into
+// another one (an overlong '/' into a separator, say).
+TEST(LumraCli, NamesThatAreNotUtf8AreRefusedByName) {
+    const Result bad = RunLumra("load 'bad\xFF.lsc'");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("\"bad\\xFF.lsc\" is not UTF-8 text"), std::string::npos) << bad.err;
+    const Result overlong = RunLumra(
+        "save '..\xC0\xAF"
+        "x.lsc'");
+    EXPECT_EQ(overlong.exitCode, 1);
+    EXPECT_NE(overlong.err.find("\"..\\xC0\\xAFx.lsc\" is not UTF-8"), std::string::npos);
+
+    // A module named so in the plug-in folder is left out; the others load.
+    const auto dir = WorkFolder() / "odd plug-ins";
+    std::filesystem::create_directories(dir);
+    std::filesystem::create_symlink(LUMRA_PLUGIN_FILE, dir / "good.dlt");
+    std::filesystem::create_symlink(LUMRA_PLUGIN_FILE, dir / "odd\xFF.dlt");
+    const Result r = RunLumra("--plugins '" + dir.string() + "' classes");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("odd\\xFF.dlt: the file name is not UTF-8 text; not loaded"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("good.dlt\n"), std::string::npos) << r.out;
+}
+
+// Every line that names a file reaches the terminal with the name's controls
+// escaped: results, drop reports, errors, the texture's complaint and the parser's.
+TEST(LumraCli, FileNamesArePrintedWithControlCharactersEscaped) {
+    const std::string scene = (WorkFolder() / "x\x1b[2J.lsc").string();
+    ASSERT_EQ(RunLumra("save '" + scene + "'").exitCode, 0);
+    const Result loaded = RunLumra("load '" + scene + "'");
+    EXPECT_NE(loaded.out.find("x\\x1B[2J.lsc: 1 material"), std::string::npos) << loaded.out;
+
+    const Result rendered =
+        RunLumra("render --size 8 --drop '190,33=m\x07.png' -o 'o\x1b]0;t\x07.png'");
+    EXPECT_EQ(rendered.exitCode, 0) << rendered.err;
+    EXPECT_NE(rendered.out.find("190,33 m\\x07.png: map slot 0 (DiffuseMap) holds the bitmap "
+                                "texture 'm\\x07'"),
+              std::string::npos)
+        << rendered.out;
+    EXPECT_NE(rendered.out.find("o\\x1B]0;t\\x07.png: 8x8"), std::string::npos) << rendered.out;
+    EXPECT_NE(rendered.err.find("cannot read \"m\\x07.png\""), std::string::npos) << rendered.err;
+
+    const Result missing = RunLumra("load 'gone\x1b[31m.lsc'");
+    EXPECT_NE(missing.err.find("gone\\x1B[31m.lsc: cannot open"), std::string::npos);
+    const Result extra = RunLumra("load a.lsc 'b\x1b[31m.lsc'");
+    EXPECT_NE(extra.err.find("b\\x1B[31m.lsc"), std::string::npos) << extra.err;
+    for (const Result* r : {&loaded, &rendered, &missing, &extra})
+        EXPECT_EQ((r->out + r->err).find_first_of("\x1b\x07"), std::string::npos)
+            << r->out << r->err;
+}

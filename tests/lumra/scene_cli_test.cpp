@@ -1,4 +1,6 @@
 // lumra save and load, run as a user runs them, on files the project's own code made.
+#include "tests/lumra/work_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -20,8 +22,7 @@ struct Result {
 };
 
 Result RunProgram(const std::string& exe, const std::string& args) {
-    const fs::path errFile =
-        fs::temp_directory_path() / ("lumra_scene_err_" + std::to_string(::getpid()));
+    const fs::path errFile = WorkFolder() / ("lumra_scene_err_" + std::to_string(::getpid()));
     std::string command = "'";
     command += exe;
     command += "' ";
@@ -58,7 +59,7 @@ Result Lumra(const std::string& args) { return RunProgram(LUMRA_EXE, args); }
 class SceneCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("lumra_scene_cli_" + std::to_string(::getpid()));
+        dir_ = WorkFolder() / ("lumra_scene_cli_" + std::to_string(::getpid()));
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
