@@ -3,12 +3,14 @@
 #include "host_image.h"
 #include "host_paths.h"
 #include "regular_file.h"
+#include "winhost.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -43,4 +45,27 @@ TEST(HostFiles, APictureNamedBeyondAsciiIsReadByItsName) {
     EXPECT_FLOAT_EQ(image.Pixel(0, 0)[0], 1.0f);
     EXPECT_FLOAT_EQ(image.Pixel(1, 0)[1], 0.5f);
     std::filesystem::remove_all(folder);
+}
+
+// The file system's names are UTF-8 (UTF-16 on Windows) whatever the C locale says,
+// and come back as they went, in every script and beyond the Basic Multilingual Plane.
+TEST(HostFiles, NamesInEveryScriptCrossToTheFileSystemAndBack) {
+    const std::pair<const wchar_t*, const char*> names[] = {
+        {L"café", "café"}, {L"Ελληνικά", "Ελληνικά"}, {L"Кириллица", "Кириллица"},
+        {L"漢字", "漢字"}, {L"عربي", "عربي"},         {L"😀/x", "😀/x"}};
+    for (const auto& [wide, utf8] : names) {
+        EXPECT_EQ(Utf8Path(FileSystemPath(wide)), utf8);
+        EXPECT_EQ(HostPath(FileSystemPath(wide)), wide);
+    }
+}
+
+// Bytes that are not well-formed UTF-8 are never read as a character: an overlong
+// '/' must not become a separator, nor an encoded surrogate half of a pair.
+TEST(HostFiles, TextThatIsNotUtf8IsNeverAnotherName) {
+    EXPECT_EQ(winhost::Utf8ToWide("a\xC0\xAF"
+                                  "b\xFF\xED\xA0\x80"),
+              L"a\uFFFD\uFFFDb\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_FALSE(winhost::IsUtf8("a\xC0\xAF"));
+    EXPECT_FALSE(winhost::IsUtf8("\xED\xA0\x80"));
+    EXPECT_TRUE(winhost::IsUtf8("é😀"));
 }
