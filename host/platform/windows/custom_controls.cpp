@@ -12,6 +12,7 @@
 namespace winhost {
 
 LRESULT ForwardDrop(HWND control, HDROP drop);
+HINSTANCE HostInstance();
 
 namespace {
 
@@ -19,14 +20,6 @@ enum class Kind { kEdit, kSpinner, kSwatch, kButton };
 
 // A spinner's number (its bits) or a swatch's colour.
 constexpr int kValueSlot = 0;
-
-HINSTANCE HostInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&HostInstance), &module);
-    return module;
-}
 
 void PaintText(HDC dc, HWND control, RECT r, UINT format) {
     wchar_t text[256];

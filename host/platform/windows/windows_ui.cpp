@@ -24,14 +24,6 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(frame, msg, wParam, lParam);
 }
 
-HINSTANCE HostInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&HostInstance), &module);
-    return module;
-}
-
 bool SameName(std::wstring_view a, std::wstring_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
@@ -41,6 +33,15 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
 }
 
 }  // namespace
+
+// The host library's own module, whose window classes it registers.
+HINSTANCE HostInstance() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&HostInstance), &module);
+    return module;
+}
 
 HWND CreateHostWindow(const WCHAR* title, int width, int height) {
     static const ATOM frameClass = [] {
