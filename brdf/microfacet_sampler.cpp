@@ -164,27 +164,13 @@ void PreparedMicrofacetReflection<Distribution>::Estimates(Color& out, const Poi
         if constexpr (Distribution::kBoundedBrdf) f = std::min(f, kBrdfBound);
         w[k] = f * cosI[k] / pdf;
     }
-    AColor env[K];
-    for (int k = 0; k < K; ++k)
-        if (cosI[k] > 0.0f) env[k] = sc_->EvalEnvironMap(envMap_, d[k]);
-    for (int k = 0; k < K; ++k) {
-        if (cosI[k] > 0.0f) out = Color(w[k] * env[k].r, w[k] * env[k].g, w[k] * env[k].b);
-        after[k] = out;
-    }
-}
-
-template <class Distribution>
-void PreparedMicrofacetReflection<Distribution>::Sample(Color& out, const Point2& u) const {
-    Color after[1];
-    Estimates<1>(out, &u, after);
-}
-
-template <class Distribution>
-void PreparedMicrofacetReflection<Distribution>::SampleBatch(Color& out,
-                                                             const Point2 (&u)[kSampleBatch],
-                                                             Color (&after)[kSampleBatch]) const {
-    Estimates<kSampleBatch>(out, u, after);
+    WeighLookups(*sc_, envMap_, d, cosI, w, out, after);
 }
 
 template class PreparedMicrofacetReflection<BeckmannMicrofacet>;
 template class PreparedMicrofacetReflection<TrowbridgeReitzMicrofacet>;
+template void PreparedBeckmannReflection::Estimates<1>(Color&, const Point2*, Color*) const;
+template void PreparedBeckmannReflection::Estimates<kSampleBatch>(Color&, const Point2*,
+                                                                  Color*) const;
+template void PreparedTrggxReflection::Estimates<1>(Color&, const Point2*, Color*) const;
+template void PreparedTrggxReflection::Estimates<kSampleBatch>(Color&, const Point2*, Color*) const;

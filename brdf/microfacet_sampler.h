@@ -20,9 +20,9 @@
 #pragma once
 
 // Project headers
+#include "brdf/batched_sampler.h"
 #include "brdf/beckmann.h"
 #include "brdf/local_frame.h"
-#include "brdf/sample_batch.h"
 #include "brdf/trowbridge_reitz.h"
 
 // Host headers
@@ -78,22 +78,18 @@ struct RoughnessPair {
 
 // A sampler prepared for the many estimates of one shading call: the roughness
 // pair, the frame, the view in it, the view's masking and the visible-normal
-// sampler's view-dependent part are worked out once, the view read once. Sample
-// gives bit for bit what SampleBeckmannReflection (SampleTrggxReflection) gives
-// for the same arguments, and makes the same environment lookup; SampleBatch
-// makes kSampleBatch estimates side by side, after[i] being out as i + 1 calls of
-// Sample would leave it (and out is left as the last).
+// sampler's view-dependent part are worked out once, the view read once. Its
+// estimates are SampleBeckmannReflection's (SampleTrggxReflection's).
 template <class Distribution>
-class PreparedMicrofacetReflection {
+class PreparedMicrofacetReflection
+    : public BatchedSampler<PreparedMicrofacetReflection<Distribution>> {
 public:
     PreparedMicrofacetReflection(ShadeContext& sc, float glossiness, float anisotropy,
                                  float rotation, Texmap* envMap, const Point3& N,
                                  const TangentPair& tangents);
-    void Sample(Color& out, const Point2& u) const;
-    void SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                     Color (&after)[kSampleBatch]) const;
 
 private:
+    friend BatchedSampler<PreparedMicrofacetReflection>;
     template <int K>
     void Estimates(Color& out, const Point2* u, Color* after) const;
 

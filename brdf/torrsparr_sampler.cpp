@@ -114,21 +114,9 @@ void PreparedTorrSparrReflection::Estimates(Color& out, const Point2* u, Color* 
         const float pdf = (n_ + 1.0f) * cosPowerN / std::max(25.132742f * (wo_ % h[k]), 1e-6f);
         w[k] = pdf > 0.0f ? Dh * cosI[k] * f / pdf : 0.0f;
     }
-    AColor env[K];
-    for (int k = 0; k < K; ++k)
-        if (cosI[k] > 0.0f) env[k] = sc_->EvalEnvironMap(envMap_, d[k]);
-    for (int k = 0; k < K; ++k) {
-        if (cosI[k] > 0.0f) out = Color(w[k] * env[k].r, w[k] * env[k].g, w[k] * env[k].b);
-        after[k] = out;
-    }
+    WeighLookups(*sc_, envMap_, d, cosI, w, out, after);
 }
 
-void PreparedTorrSparrReflection::Sample(Color& out, const Point2& u) const {
-    Color after[1];
-    Estimates<1>(out, &u, after);
-}
-
-void PreparedTorrSparrReflection::SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                                              Color (&after)[kSampleBatch]) const {
-    Estimates<kSampleBatch>(out, u, after);
-}
+template void PreparedTorrSparrReflection::Estimates<1>(Color&, const Point2*, Color*) const;
+template void PreparedTorrSparrReflection::Estimates<kSampleBatch>(Color&, const Point2*,
+                                                                   Color*) const;

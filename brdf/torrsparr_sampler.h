@@ -10,8 +10,8 @@
 #pragma once
 
 // Project headers
+#include "brdf/batched_sampler.h"
 #include "brdf/local_frame.h"
-#include "brdf/sample_batch.h"
 
 // Host headers
 #include "color.h"
@@ -26,18 +26,12 @@ void SampleTorrSparrReflection(Color& out, ShadeContext& sc, const Point2& u, fl
 
 // The sampler prepared for the many estimates of one shading call: the frame,
 // the view in it (read once) and the lobe's constants are worked out once.
-// Sample gives bit for bit what SampleTorrSparrReflection gives for the same
-// arguments, and makes the same environment lookup; SampleBatch makes
-// kSampleBatch estimates side by side, after[i] being out as i + 1 calls of
-// Sample would leave it (and out is left as the last).
-class PreparedTorrSparrReflection {
+class PreparedTorrSparrReflection : public BatchedSampler<PreparedTorrSparrReflection> {
 public:
     PreparedTorrSparrReflection(ShadeContext& sc, float n, Texmap* envMap, const Point3& N);
-    void Sample(Color& out, const Point2& u) const;
-    void SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                     Color (&after)[kSampleBatch]) const;
 
 private:
+    friend BatchedSampler;
     template <int K>
     void Estimates(Color& out, const Point2* u, Color* after) const;
 

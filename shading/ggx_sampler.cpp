@@ -117,32 +117,17 @@ void PreparedGgxReflection::Estimates(Color& out, const Point2* u, Color* after)
         NL[k] = w[k] % frame_.n;
     }
     // Directions not above the surface leave the estimate as it was.
-    float G2[K]{};
+    float weight[K]{};
     for (int k = 0; k < K; ++k) {
         if (!(NL[k] > 0.0f)) continue;
-        G2[k] =
+        const float G2 =
             2.0f * NL[k] * NV_ /
             std::max(NV_ * std::sqrt((1.0f - alpha_) * NL[k] * NL[k] + alpha_) + NL[k] * viewRoot_,
                      1e-6f);
+        weight[k] = G1_ != 0.0f ? G2 / G1_ : 0.0f;
     }
-    AColor e[K];
-    for (int k = 0; k < K; ++k)
-        if (NL[k] > 0.0f) e[k] = sc_->EvalEnvironMap(env_, w[k]);
-    for (int k = 0; k < K; ++k) {
-        if (NL[k] > 0.0f) {
-            const float weight = G1_ != 0.0f ? G2[k] / G1_ : 0.0f;
-            out = Color(weight * e[k].r, weight * e[k].g, weight * e[k].b);
-        }
-        after[k] = out;
-    }
+    WeighLookups(*sc_, env_, w, NL, weight, out, after);
 }
 
-void PreparedGgxReflection::Sample(Color& out, const Point2& u) const {
-    Color after[1];
-    Estimates<1>(out, &u, after);
-}
-
-void PreparedGgxReflection::SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                                        Color (&after)[kSampleBatch]) const {
-    Estimates<kSampleBatch>(out, u, after);
-}
+template void PreparedGgxReflection::Estimates<1>(Color&, const Point2*, Color*) const;
+template void PreparedGgxReflection::Estimates<kSampleBatch>(Color&, const Point2*, Color*) const;

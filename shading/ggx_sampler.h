@@ -3,8 +3,8 @@
 #pragma once
 
 // Project headers
+#include "brdf/batched_sampler.h"
 #include "brdf/local_frame.h"
-#include "brdf/sample_batch.h"
 
 // Host headers
 #include "color.h"
@@ -32,18 +32,13 @@ Point3 GgxSampleVisibleNormal(const Point3& wo, float alpha, float u1, float u2)
 
 // The sampler prepared for the many estimates of one shading call: the frame,
 // the view in it (read once), the stretched view's disc basis and the view's
-// masking are worked out once. Sample gives bit for bit what
-// SampleGgxReflection gives for the same arguments, and makes the same lookup;
-// SampleBatch makes kSampleBatch estimates side by side, after[i] being out as
-// i + 1 calls of Sample would leave it (and out is left as the last).
-class PreparedGgxReflection {
+// masking are worked out once. Its estimates are SampleGgxReflection's.
+class PreparedGgxReflection : public BatchedSampler<PreparedGgxReflection> {
 public:
     PreparedGgxReflection(ShadeContext& sc, float g, Texmap* env, const Point3& N);
-    void Sample(Color& out, const Point2& u) const;
-    void SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                     Color (&after)[kSampleBatch]) const;
 
 private:
+    friend BatchedSampler;
     template <int K>
     void Estimates(Color& out, const Point2* u, Color* after) const;
 

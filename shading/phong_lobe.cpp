@@ -67,12 +67,5 @@ void PreparedPhongLobe::Estimates(Color& out, const Point2* u, Color* after) con
     }
 }
 
-void PreparedPhongLobe::Sample(Color& out, const Point2& u) const {
-    Color after[1];
-    Estimates<1>(out, &u, after);
-}
-
-void PreparedPhongLobe::SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                                    Color (&after)[kSampleBatch]) const {
-    Estimates<kSampleBatch>(out, u, after);
-}
+template void PreparedPhongLobe::Estimates<1>(Color&, const Point2*, Color*) const;
+template void PreparedPhongLobe::Estimates<kSampleBatch>(Color&, const Point2*, Color*) const;

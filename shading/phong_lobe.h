@@ -4,8 +4,8 @@
 #pragma once
 
 // Project headers
+#include "brdf/batched_sampler.h"
 #include "brdf/local_frame.h"
-#include "brdf/sample_batch.h"
 
 // Host headers
 #include "color.h"
@@ -24,18 +24,13 @@ void SamplePhongLobe(Color& out, ShadeContext& sc, const Point2& u, float n, Tex
                      const Point3& A);
 
 // The lobe prepared for the many draws of one shading call about one axis: its
-// frame and constants are worked out once. Sample gives bit for bit what
-// SamplePhongLobe gives for the same arguments, and makes the same lookup;
-// SampleBatch makes kSampleBatch estimates side by side, after[i] being out as
-// i + 1 calls of Sample would leave it (and out is left as the last).
-class PreparedPhongLobe {
+// frame and constants are worked out once. Its estimates are SamplePhongLobe's.
+class PreparedPhongLobe : public BatchedSampler<PreparedPhongLobe> {
 public:
     PreparedPhongLobe(ShadeContext& sc, float n, Texmap* env, const Point3& A);
-    void Sample(Color& out, const Point2& u) const;
-    void SampleBatch(Color& out, const Point2 (&u)[kSampleBatch],
-                     Color (&after)[kSampleBatch]) const;
 
 private:
+    friend BatchedSampler;
     template <int K>
     void Estimates(Color& out, const Point2* u, Color* after) const;
 
