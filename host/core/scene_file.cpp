@@ -5,6 +5,7 @@
 #include "regular_file.h"
 #include "scene_stream.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -246,7 +247,7 @@ private:
     bool ReadRoots();
     bool ReadObject(std::size_t n);
     bool CheckReferenceIndices();
-    bool CheckForLoops();
+    bool CheckReferenceGraph();
     bool RestoreReferences();
     std::string Which(std::size_t n);
     void Hold(ReferenceTarget* obj, bool root);
@@ -397,12 +398,16 @@ bool SceneLoader::CheckReferenceIndices() {
     return true;
 }
 
-// A loop of references would make every notification endless. The file's own
+// A loop of references would make every notification endless, and a chain of
+// references deeper than kMaxReferenceDepth would end the program: notifications,
+// updates, shading and deletion each walk a chain one call per link. The file's own
 // references are searched once, depth first, before any is restored, so that the
 // cost grows with the size of the scene.
-bool SceneLoader::CheckForLoops() {
+bool SceneLoader::CheckReferenceGraph() {
     enum : unsigned char { kUnseen, kOnPath, kDone };
     std::vector<unsigned char> state(objects_.size(), kUnseen);
+    // The longest chain of references from each object searched, itself counted.
+    std::vector<std::uint32_t> depth(objects_.size(), 0);
     struct Step {
         std::size_t object;
         std::size_t next;  // the reference to follow next
@@ -416,6 +421,15 @@ bool SceneLoader::CheckForLoops() {
             Step& step = path.back();
             const std::vector<std::int32_t>& refs = objects_[step.object].refs;
             if (step.next == refs.size()) {
+                std::uint32_t below = 0;
+                for (std::int32_t r : refs) {
+                    if (r >= 0) below = std::max(below, depth[static_cast<std::size_t>(r)]);
+                }
+                depth[step.object] = below + 1;
+                if (depth[step.object] > kMaxReferenceDepth)
+                    return Fail(Which(step.object) + ": its references lead more than " +
+                                std::to_string(kMaxReferenceDepth) +
+                                " objects deep, deeper than a scene may nest");
                 state[step.object] = kDone;
                 path.pop_back();
                 continue;
@@ -436,7 +450,7 @@ bool SceneLoader::CheckForLoops() {
 }
 
 bool SceneLoader::RestoreReferences() {
-    if (!CheckReferenceIndices() || !CheckForLoops()) return false;
+    if (!CheckReferenceIndices() || !CheckReferenceGraph()) return false;
     // The maker that each object of one owner (a parameter block, say) belongs to.
     std::vector<std::int32_t> ownerOf(objects_.size(), -1);
     for (std::size_t n = 0; n < objects_.size(); ++n) {

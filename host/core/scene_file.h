@@ -27,6 +27,11 @@ constexpr std::uint32_t kSceneFormatVersion = 1;
 // read (a scene of 10,000 materials with maps takes about 20 MB).
 constexpr std::uint64_t kMaxSceneFileBytes = std::uint64_t(4) << 30;
 
+// The longest chain of references a scene may hold (a material, its map, that map's
+// map...): a file that nests deeper is refused before any reference is restored, since
+// the host walks such chains one call per link. Real scenes nest a few dozen deep.
+constexpr std::uint32_t kMaxReferenceDepth = 1000;
+
 // The host's own classes that scene files can hold (parameter blocks of both
 // editions, the bitmap texture and its coordinates), found as plug-in classes are.
 class CoreExport ClassDirectory {

@@ -3,7 +3,9 @@
 // set. Hostile files are made by changing single values of saved ones.
 #include "tests/io/scene_support.h"
 
+#include "bitmaptex.h"
 #include "io/legacy_block.h"
+#include "normal_bump.h"
 
 #include <algorithm>
 #include <climits>
@@ -174,6 +176,70 @@ TEST_F(SceneRules, KeysAtTheEndsOfTimeRoundTrip) {
     }
     EXPECT_TRUE(loaded->pblock->SetValue(mtl_refl_gloss, 5, 1.0f));
     EXPECT_EQ(loaded->pblock->GetFloat(mtl_refl_gloss, INT_MIN), 0.0f);
+}
+
+// A scene of `maps` Normal Bump maps, each the next one's normal map, the last one's a
+// bitmap texture; the first is the root. Written chunk by chunk, as a hostile file
+// would be: the host itself would not build such a chain. Its references are
+// restored from the root down, so that the bitmap, told last that it is a normal
+// map, notifies the whole chain.
+std::vector<unsigned char> ChainOfNormalBumps(std::uint32_t maps) {
+    NormalBumpTex normalBump;
+    BMTex bitmap(TRUE);
+    ChunkWriter w;
+    w.BeginChunk(0x2000);
+    w.Write("LUMRASCN", 8, nullptr);
+    WriteValue(&w, kSceneFormatVersion);
+    WriteValue(&w, maps + 1);
+    w.EndChunk();
+    w.BeginChunk(0x2010);
+    WriteValue(&w, std::uint32_t(1));
+    WriteValue(&w, std::int32_t(0));
+    w.EndChunk();
+    w.BeginChunk(0x2020);
+    for (std::uint32_t n = 0; n <= maps; ++n) {
+        ReferenceTarget& obj = n < maps ? static_cast<ReferenceTarget&>(normalBump) : bitmap;
+        w.BeginChunk(0x2030);
+        w.BeginChunk(0x2031);
+        WriteValue(&w, static_cast<std::uint32_t>(obj.SuperClassID()));
+        WriteValue(&w, static_cast<std::uint32_t>(obj.ClassID().PartA()));
+        WriteValue(&w, static_cast<std::uint32_t>(obj.ClassID().PartB()));
+        w.EndChunk();
+        w.BeginChunk(0x2032);
+        obj.Save(&w);
+        w.EndChunk();
+        w.BeginChunk(0x2033);
+        WriteValue(&w, std::uint32_t(1));
+        WriteValue(&w, n < maps ? static_cast<std::int32_t>(n + 1) : std::int32_t(-1));
+        w.EndChunk();
+        w.EndChunk();
+    }
+    w.EndChunk();
+    return w.Bytes();
+}
+
+// Restoring a chain's references notifies up the chain, and updates, shading and
+// deletion walk it, one call per link: a chain deeper than the host follows is refused
+// before any reference is restored, and one at the limit loads and goes.
+TEST_F(SceneRules, ReferencesNestedTooDeepAreRefusedBeforeAnyIsRestored) {
+    for (std::uint32_t maps : {kMaxReferenceDepth - 1, kMaxReferenceDepth, 100000u}) {
+        const std::vector<unsigned char> bytes = ChainOfNormalBumps(maps);
+        LoadedScene scene;
+        std::string error;
+        const bool loaded = ReadScene(bytes.data(), bytes.size(), TestClasses(), &scene, &error);
+        if (maps + 1 <= kMaxReferenceDepth) {
+            ASSERT_TRUE(loaded) << error;
+            ASSERT_EQ(scene.roots.size(), 1u);
+            scene.roots[0]->DeleteMe();
+            continue;
+        }
+        EXPECT_FALSE(loaded) << maps;
+        EXPECT_NE(error.find("(Normal Bump): its references lead more than " +
+                             std::to_string(kMaxReferenceDepth) +
+                             " objects deep, deeper than a scene may nest"),
+                  std::string::npos)
+            << error;
+    }
 }
 
 }  // namespace
