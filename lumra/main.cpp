@@ -4,6 +4,7 @@
 #include "text.h"
 
 #include "host_image.h"
+#include "regular_file.h"
 #include "winhost.h"
 
 #include <CLI/CLI.hpp>
@@ -169,6 +170,9 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl-C or a hang-up during a save leaves no temporary file, and a size limit
+    // (ulimit -f) fails a save with its reason instead of killing the program.
+    RemoveSaveFilesOnSignals();
     // Whatever a command did not handle ends the program with its reason, never
     // with an abort.
     try {

@@ -1,7 +1,9 @@
 // Reading and replacing files on Windows: the same promises as on other systems
 // (regular_file.h) with the Win32 file calls. A file is replaced by a temporary file
 // created with CREATE_NEW beside the file a link leads to, flushed, then moved over
-// it with MOVEFILE_WRITE_THROUGH.
+// it with MOVEFILE_WRITE_THROUGH. Not done here (yet): the new file takes the
+// permissions its folder gives rather than the previous file's access control list,
+// temporary files of killed saves stay, and there are no signals to handle.
 #include "regular_file.h"
 
 #include <windows.h>
@@ -114,7 +116,8 @@ std::wstring TempName(const std::wstring& base) {
 }  // namespace
 
 bool ReadRegularFile(const std::string& utf8Path, std::uint64_t maxBytes,
-                     std::vector<unsigned char>& bytes, std::string& error) {
+                     std::vector<unsigned char>& bytes, std::string& error,
+                     const FileSignature* signature) {
     bytes.clear();
     auto failed = [&](const std::string& why) { return Fail(error, why); };
     // Directories open only with backup semantics: opened so, to be named as such.
@@ -130,20 +133,43 @@ bool ReadRegularFile(const std::string& utf8Path, std::uint64_t maxBytes,
     if (count > maxBytes)
         return failed("it is " + std::to_string(count) + " bytes long, more than the " +
                       std::to_string(maxBytes) + " allowed");
-    bytes.resize(static_cast<std::size_t>(count));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, std::size_t(1) << 30));
-        DWORD n = 0;
-        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &n, nullptr)) {
-            bytes.clear();
-            return failed(SystemReason(GetLastError()));
-        }
-        if (n == 0) break;
-        done += n;
+    // A sparse file holds on the disk what its compressed size says.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (count > kSparseAllowance && GetFileInformationByHandle(file.Get(), &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE)) {
+        DWORD high = 0;
+        const DWORD low = GetCompressedFileSizeW(Wide(utf8Path).c_str(), &high);
+        const std::uint64_t held = (static_cast<std::uint64_t>(high) << 32) | low;
+        if (low != INVALID_FILE_SIZE && held * kMaxSparseRatio < count)
+            return failed("it claims " + std::to_string(count) + " bytes but holds only " +
+                          std::to_string(held) + " on the disk (a sparse file)");
     }
-    bytes.resize(done);
+    // Reads up to `size` bytes at `at`; fewer when the file ends first.
+    auto readUpTo = [&](unsigned char* at, std::size_t size, std::size_t* done) {
+        *done = 0;
+        while (*done < size) {
+            const DWORD chunk =
+                static_cast<DWORD>(std::min<std::size_t>(size - *done, std::size_t(1) << 30));
+            DWORD n = 0;
+            if (!ReadFile(file.Get(), at + *done, chunk, &n, nullptr)) return false;
+            if (n == 0) break;
+            *done += n;
+        }
+        return true;
+    };
+    std::size_t head = 0;
+    if (signature && signature->check) {
+        bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, signature->bytes)));
+        if (!readUpTo(bytes.data(), bytes.size(), &head))
+            return bytes.clear(), failed(SystemReason(GetLastError()));
+        const std::string refused = signature->check(bytes.data(), head);
+        if (!refused.empty()) return bytes.clear(), failed(refused);
+    }
+    bytes.resize(static_cast<std::size_t>(count));
+    std::size_t rest = 0;
+    if (!readUpTo(bytes.data() + head, bytes.size() - head, &rest))
+        return bytes.clear(), failed(SystemReason(GetLastError()));
+    bytes.resize(head + rest);
     return true;
 }
 
@@ -198,7 +224,16 @@ bool ReplaceRegularFile(const std::string& utf8Path, const void* data, std::size
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!temp.Valid() && GetLastError() != ERROR_FILE_EXISTS) break;
     }
-    if (!temp.Valid()) return failed(SystemReason(GetLastError()));
+    if (!temp.Valid()) {
+        const DWORD code = GetLastError();
+        // The file may be writable while its folder is not: the save needs both.
+        if (code == ERROR_ACCESS_DENIED)
+            return failed("no new file can be made in its folder " + Quoted(folder) + " (" +
+                          SystemReason(code) +
+                          "); a save writes the new content beside the file, so the folder "
+                          "must be writable too");
+        return failed(SystemReason(code));
+    }
     struct Remover {
         const fs::path& path;
         bool keep = false;
@@ -224,3 +259,7 @@ bool ReplaceRegularFile(const std::string& utf8Path, const void* data, std::size
     remover.keep = true;
     return true;
 }
+
+// Windows has no such signals; a console's Ctrl-C ends the program as it would.
+void RemoveSaveFilesOnSignals() {}
+void RemoveFilesOfSavesInFlight() noexcept {}

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -13,9 +15,13 @@
 #include <string>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -219,6 +225,282 @@ TEST_F(RegularFile, LoadingRefusesWhatIsNotARegularFileWithoutReadingIt) {
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
     ::alarm(0);
+}
+
+// --- Signals, limits, permissions -------------------------------------------------------
+
+// Runs `body` in a child process and returns its wait status.
+template <class Body>
+int InChild(Body body) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(body());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// Under a size limit, with SIGXFSZ left as it is (ending the program), a save too
+// large fails with the system's reason and leaves nothing behind.
+TEST_F(RegularFile, ASizeLimitFailsTheSaveWithoutEndingTheProgram) {
+    const fs::path file = Path("scene.lsc");
+    Put(file, "previous");
+    const int status = InChild([&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        const bool ok = Replace(file, std::string(100000, 'x'), &error);
+        const bool reason = error.find(Quoted(file) + ": File too large") != std::string::npos;
+        return !ok && reason ? 0 : 1;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status)) : "");
+    EXPECT_EQ(Get(file), "previous");
+    EXPECT_EQ(Entries(), std::set<std::string>{"scene.lsc"});
+}
+
+// Waits for a name to appear in the folder watched by `watch` (an inotify descriptor).
+bool NameAppears(int watch) {
+    pollfd p{watch, POLLIN, 0};
+    if (::poll(&p, 1, 10000) != 1) return false;
+    alignas(inotify_event) char buf[4096];
+    return ::read(watch, buf, sizeof buf) > 0;
+}
+
+// A signal that ends the program in the middle of a save: SIGINT, SIGTERM and SIGHUP
+// remove the temporary file and then end it as they would have; SIGKILL, which
+// nothing catches, leaves it, and the next save of the file removes it. Either way
+// the previous file is whole and nothing else is left.
+TEST_F(RegularFile, ASaveEndedBySignalLeavesThePreviousFileAndNothingElse) {
+    const fs::path file = Path("scene.lsc");
+    const std::string content(64 << 20, 'n');
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        Put(file, "previous");
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, dir_.c_str(), IN_CREATE), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            RemoveSaveFilesOnSignals();
+            std::string error;
+            Replace(file, content, &error);
+            ::_exit(0);
+        }
+        ASSERT_TRUE(NameAppears(watch)) << "the save made no file";
+        ::kill(child, sig);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(watch);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig << " " << status;
+        EXPECT_EQ(Get(file), "previous") << sig;
+        if (sig == SIGKILL) {
+            EXPECT_EQ(Entries().size(), 2u) << "SIGKILL left no temporary file";
+            std::string error;
+            ASSERT_TRUE(Replace(file, "next", &error)) << error;
+            EXPECT_EQ(Get(file), "next");
+        }
+        EXPECT_EQ(Entries(), std::set<std::string>{"scene.lsc"}) << sig;
+    }
+}
+
+// A save removes only what earlier saves of the same file left: files of its
+// temporary names whose maker is gone (or that nobody touched for an hour) and that
+// nobody holds locked. A save that runs holds its file locked; links, other names,
+// other targets' files and other users' files stay.
+TEST_F(RegularFile, ASaveRemovesOnlyTheFilesKilledSavesOfItsFileLeft) {
+    Put(Path("t.lsc"), "old");
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone), alive = std::to_string(::getppid());
+    const std::string prefix = ".t.lsc.saving-";
+    enum Kind { kPlain, kLocked, kOld, kLink, kOtherUser };
+    const struct {
+        std::string name;
+        Kind kind;
+        bool removed;
+    } cases[] = {
+        {prefix + dead + "-AbCdEfGhIj", kPlain, true},       // its maker was killed
+        {prefix + alive + "-AbCdEfGhIj", kOld, true},        // untouched for two hours
+        {prefix + alive + "-KlMnOpQrSt", kPlain, false},     // its maker may still save
+        {prefix + dead + "-KlMnOpQrSt", kLocked, false},     // a save holds it
+        {prefix + dead + "-UvWxYz0123", kLink, false},       // not a file
+        {prefix + dead + "-456789ABCD", kOtherUser, false},  // not this user's
+        {prefix + dead + "-AbCdEfGhI", kPlain, false},       // not a name a save makes
+        {prefix + dead + "-AbCdEfGhIjK", kPlain, false},
+        {prefix + "0" + dead + "-AbCdEfGhIj", kPlain, false},
+        {".u.lsc.saving-" + dead + "-AbCdEfGhIj", kPlain, false},  // another file's
+        {".t.lsc.saving", kPlain, false},
+        {"t.lsc.saving-" + dead + "-AbCdEfGhIj", kPlain, false},
+    };
+    std::vector<int> locks;
+    for (const auto& c : cases) {
+        const fs::path p = Path(c.name);
+        if (c.kind == kLink) {
+            fs::create_symlink("t.lsc", p);
+            continue;
+        }
+        Put(p, "abandoned");
+        if (c.kind == kLocked) {
+            locks.push_back(::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+            ASSERT_EQ(::flock(locks.back(), LOCK_EX), 0);
+        }
+        if (c.kind == kOld) {
+            const timespec times[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, 0), 0);
+        }
+        if (c.kind == kOtherUser) {
+            if (::geteuid() != 0) continue;
+            ASSERT_EQ(::chown(p.c_str(), 4321, 4321), 0);
+        }
+    }
+    std::string error;
+    ASSERT_TRUE(Replace(Path("t.lsc"), "new", &error)) << error;
+    const std::set<std::string> left = Entries();
+    for (const auto& c : cases) {
+        if (c.kind == kOtherUser && ::geteuid() != 0) continue;
+        EXPECT_EQ(left.count(c.name) == 0, c.removed) << c.name;
+    }
+    for (int fd : locks) ::close(fd);
+    EXPECT_EQ(Get(Path("t.lsc")), "new");
+}
+
+// An access control list as the system stores it (system.posix_acl_access).
+std::string AclAttribute(std::initializer_list<std::array<std::uint32_t, 3>> entries) {
+    std::string value;
+    auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) value += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(2, 4);  // version
+    for (const auto& e : entries) {
+        put(e[0], 2);  // tag
+        put(e[1], 2);  // permissions
+        put(e[2], 4);  // user or group id
+    }
+    return value;
+}
+enum AclTag : std::uint32_t { kUserObj = 1, kUser = 2, kGroupObj = 4, kMask = 0x10, kOther = 0x20 };
+constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+
+std::string Attribute(const fs::path& p, const char* name) {
+    char buf[1024];
+    const ssize_t n = ::getxattr(p.c_str(), name, buf, sizeof buf);
+    return n < 0 ? std::string() : std::string(buf, static_cast<std::size_t>(n));
+}
+
+// The named entries of an access control list and other extended attributes come with
+// the file: the group bits (the list's mask) grant no more than before. A file whose
+// previous version had no list does not take the one its folder gives new files.
+TEST_F(RegularFile, AccessControlListsAndExtendedAttributesAreKept) {
+    const fs::path file = Path("shared.lsc");
+    Put(file, "old");
+    ::chmod(file.c_str(), 0660);
+    // The owner reads and writes, user 4321 too, the owning group only reads.
+    const std::string acl = AclAttribute({{kUserObj, 6, kNoId},
+                                          {kUser, 6, 4321},
+                                          {kGroupObj, 4, kNoId},
+                                          {kMask, 6, kNoId},
+                                          {kOther, 0, kNoId}});
+    if (::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0)
+        GTEST_SKIP() << "no access control lists here: " << std::strerror(errno);
+    ASSERT_EQ(::setxattr(file.c_str(), "user.project", "lumra", 5, 0), 0) << std::strerror(errno);
+    std::string error;
+    ASSERT_TRUE(Replace(file, "new", &error)) << error;
+    EXPECT_EQ(Get(file), "new");
+    EXPECT_EQ(Attribute(file, "system.posix_acl_access"), acl);
+    EXPECT_EQ(Attribute(file, "user.project"), "lumra");
+    EXPECT_EQ(Mode(file), 0660u);
+
+    // A folder whose default list lets user 4321 write new files.
+    const std::string inherited = AclAttribute({{kUserObj, 7, kNoId},
+                                                {kUser, 7, 4321},
+                                                {kGroupObj, 5, kNoId},
+                                                {kMask, 7, kNoId},
+                                                {kOther, 5, kNoId}});
+    fs::create_directories(Path("team"));
+    const fs::path plain = Path("team/plain.lsc");
+    Put(plain, "old");
+    ::chmod(plain.c_str(), 0644);
+    ASSERT_EQ(::setxattr(Path("team").c_str(), "system.posix_acl_default", inherited.data(),
+                         inherited.size(), 0),
+              0);
+    ASSERT_TRUE(Replace(plain, "new", &error)) << error;
+    EXPECT_EQ(Attribute(plain, "system.posix_acl_access"), "");
+    EXPECT_EQ(Mode(plain), 0644u);
+    // A new file gets what the folder gives.
+    ASSERT_TRUE(Replace(Path("team/new.lsc"), "new", &error)) << error;
+    EXPECT_NE(Attribute(Path("team/new.lsc"), "system.posix_acl_access"), "");
+    EXPECT_EQ(Entries(), (std::set<std::string>{"shared.lsc", "team"}));
+}
+
+// A file that may be written in a folder that may not: the folder is named as the
+// reason, since the new content is made there first.
+TEST_F(RegularFile, AFolderThatRefusesNewFilesIsNamedAsTheReason) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    const fs::path file = Path("open.lsc");
+    Put(file, "old");
+    ::chmod(file.c_str(), 0666);
+    ::chmod(dir_.c_str(), 0755);
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const int status = InChild([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 2;
+        std::string error;
+        const bool ok = Replace(file, "new", &error);
+        (void)!::write(pipeFds[1], error.data(), error.size());
+        return ok ? 1 : 0;
+    });
+    ::close(pipeFds[1]);
+    char buf[1024];
+    const ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
+    ::close(pipeFds[0]);
+    const std::string error(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << error;
+    EXPECT_NE(error.find("no new file can be made in its folder " + Quoted(dir_) +
+                         " (Permission denied)"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(Get(file), "old");
+}
+
+// A link in a sticky folder that anyone may write is followed only when it belongs to
+// this user or to the folder's owner, as the system's protected links rule has it.
+TEST_F(RegularFile, LinksOfOtherUsersInStickySharedFoldersAreNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give links to other users";
+    const fs::path victim = Path("victim");
+    const fs::path shared = Path("shared");
+    const fs::path link = shared / "scene.lsc";
+    const struct {
+        mode_t folderMode;
+        uid_t folderOwner, linkOwner;
+        bool followed;
+    } cases[] = {
+        {01777, 0, 4321, false},    // planted in a /tmp-like folder by another user
+        {01777, 4321, 4321, true},  // the folder's owner's own link
+        {01777, 4321, 0, true},     // this user's own link
+        {00777, 0, 4321, true},     // not sticky
+        {01775, 0, 4321, true},     // not writable by all
+    };
+    for (const auto& c : cases) {
+        Put(victim, "precious");
+        fs::create_directories(shared);
+        ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::chown(shared.c_str(), c.folderOwner, c.folderOwner), 0);
+        fs::create_symlink(victim, link);
+        ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+        std::string error;
+        EXPECT_EQ(Replace(link, "new", &error), c.followed) << error;
+        EXPECT_EQ(Get(victim), c.followed ? "new" : "precious");
+        EXPECT_TRUE(fs::is_symlink(link));
+        if (!c.followed) {
+            EXPECT_NE(error.find("belongs to another user (uid 4321): such a link may have been "
+                                 "planted there, and is not followed"),
+                      std::string::npos)
+                << error;
+        }
+        fs::remove_all(shared);
+    }
 }
 
 }  // namespace
