@@ -1,5 +1,6 @@
 #include "host_image.h"
 
+#include "image_signature.h"
 #include "radiance_file.h"
 #include "regular_file.h"
 
@@ -280,7 +281,8 @@ bool ReadHostImage(const std::string& path, HostImage& image, std::string& error
     bool ok = false;
     try {
         std::vector<unsigned char> bytes;
-        if (!ReadRegularFile(path, MaxFileBytes(), bytes, error)) {
+        if (const FileSignature picture = ImageFileSignature();
+            !ReadRegularFile(path, MaxFileBytes(), bytes, error, &picture)) {
             error = "the file cannot be read: " + error;
         } else if (HasExrMagic(bytes)) {
             ok = ReadExr(bytes, path, image, error);

@@ -557,7 +557,16 @@ bool LoadSceneFile(const std::filesystem::path& path, const ClassLookup& classes
     try {
         std::vector<unsigned char> bytes;
         std::string why;
-        if (!ReadRegularFile(Utf8Path(path), kMaxSceneFileBytes, bytes, why)) {
+        // The header chunk's id and magic come first: a file without them is refused
+        // before the rest of it is read.
+        const FileSignature signature{
+            6 + sizeof kMagic, [](const unsigned char* head, std::size_t size) -> std::string {
+                const bool header = size >= 6 + sizeof kMagic && head[0] == (kHeaderChunk & 0xFF) &&
+                                    head[1] == (kHeaderChunk >> 8) &&
+                                    std::memcmp(head + 6, kMagic, sizeof kMagic) == 0;
+                return header ? std::string() : "not a scene file (no header chunk)";
+            }};
+        if (!ReadRegularFile(Utf8Path(path), kMaxSceneFileBytes, bytes, why, &signature)) {
             if (error) *error = "cannot open '" + Utf8Path(path) + "': " + why;
             return false;
         }

@@ -1,6 +1,7 @@
 // Replacing and reading files as a careless user, a full disk and a hostile folder
 // would have it.
 #include "regular_file.h"
+#include "host_image.h"
 #include "scene_file.h"
 
 #include <gtest/gtest.h>
@@ -432,6 +433,59 @@ TEST_F(RegularFile, AccessControlListsAndExtendedAttributesAreKept) {
     ASSERT_TRUE(Replace(Path("team/new.lsc"), "new", &error)) << error;
     EXPECT_NE(Attribute(Path("team/new.lsc"), "system.posix_acl_access"), "");
     EXPECT_EQ(Entries(), (std::set<std::string>{"shared.lsc", "team"}));
+}
+
+// What this process has read from files so far, as the system counts it.
+std::uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") return value;
+    }
+    return 0;
+}
+
+// Sparse files, and files whose first bytes are not what the reader expects, are
+// refused without being read: loading reads next to nothing of them.
+TEST_F(RegularFile, SparseFilesAndFilesOfAnotherKindAreRefusedBeforeTheyAreRead) {
+    // A scene file's first bytes, then nothing but a hole.
+    const fs::path holes = Path("holes.lsc");
+    Put(holes, std::string("\x00\x20\x16\x00\x00\x00LUMRASCN\x01\x00\x00\x00\x00\x00\x00\x00", 22));
+    fs::resize_file(holes, 64 << 20);
+    const fs::path zeros = Path("zeros.lsc");  // sparse, and no scene
+    Put(zeros, "");
+    fs::resize_file(zeros, 64 << 20);
+    const fs::path text = Path("notes.lsc");  // whole on the disk, but no scene
+    Put(text, std::string(4 << 20, 't'));
+    const fs::path picture = Path("holes.png");
+    Put(picture, "\x89PNG\r\n\x1a\n");
+    fs::resize_file(picture, 64 << 20);
+    const struct {
+        fs::path path;
+        bool asPicture;
+        const char* reason;
+    } cases[] = {
+        {holes, false, "claims 67108864 bytes but holds only "},
+        {zeros, false, "claims 67108864 bytes but holds only 0 on the disk (a sparse file)"},
+        {text, false, "not a scene file (no header chunk)"},
+        {picture, true, "a sparse file"},
+        {text, true, "it is not a picture file this host reads"},
+    };
+    for (const auto& c : cases) {
+        const std::uint64_t before = BytesRead();
+        std::string error;
+        if (c.asPicture) {
+            HostImage image;
+            EXPECT_FALSE(ReadHostImage(c.path.string(), image, error)) << c.path;
+        } else {
+            LoadedScene scene;
+            EXPECT_FALSE(LoadSceneFile(c.path, SceneClassLookup(nullptr), &scene, &error))
+                << c.path;
+        }
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_LT(BytesRead() - before, 64u << 10) << c.path;
+    }
 }
 
 // A file that may be written in a folder that may not: the folder is named as the
