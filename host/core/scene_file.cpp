@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -43,6 +44,66 @@ std::string Describe(ReferenceTarget* obj) {
     MSTR name;
     obj->GetClassName(name);
     return Narrow(name.data());
+}
+
+// A loop of references, or a chain deeper than kMaxReferenceDepth, in a scene's graph.
+struct GraphFault {
+    std::size_t object;
+    bool tooDeep;  // else a loop, which reference `reference` of `object` closes
+    std::size_t reference;
+};
+
+std::string TooDeep() {
+    return ": its references lead more than " + std::to_string(kMaxReferenceDepth) +
+           " objects deep, deeper than a scene may nest";
+}
+
+// A loop of references would make every notification endless, and a chain of
+// references deeper than kMaxReferenceDepth would end the program: notifications,
+// updates, shading and deletion each walk a chain one call per link. The graph of
+// `count` objects, object n referencing the indices refsOf(n) (-1: none), is searched
+// once, depth first, so that the cost grows with the size of the scene.
+template <class RefsOf>
+std::optional<GraphFault> FindGraphFault(std::size_t count, RefsOf refsOf) {
+    enum : unsigned char { kUnseen, kOnPath, kDone };
+    std::vector<unsigned char> state(count, kUnseen);
+    // The longest chain of references from each object searched, itself counted.
+    std::vector<std::uint32_t> depth(count, 0);
+    struct Step {
+        std::size_t object;
+        std::size_t next;  // the reference to follow next
+    };
+    std::vector<Step> path;
+    for (std::size_t start = 0; start < count; ++start) {
+        if (state[start] != kUnseen) continue;
+        state[start] = kOnPath;
+        path.push_back({start, 0});
+        while (!path.empty()) {
+            Step& step = path.back();
+            const std::vector<std::int32_t>& refs = refsOf(step.object);
+            if (step.next == refs.size()) {
+                std::uint32_t below = 0;
+                for (std::int32_t r : refs) {
+                    if (r >= 0) below = std::max(below, depth[static_cast<std::size_t>(r)]);
+                }
+                depth[step.object] = below + 1;
+                if (depth[step.object] > kMaxReferenceDepth)
+                    return GraphFault{step.object, true, 0};
+                state[step.object] = kDone;
+                path.pop_back();
+                continue;
+            }
+            const std::size_t i = step.next++;
+            if (refs[i] < 0) continue;
+            const auto target = static_cast<std::size_t>(refs[i]);
+            if (state[target] == kOnPath) return GraphFault{step.object, false, i};
+            if (state[target] == kUnseen) {
+                state[target] = kOnPath;
+                path.push_back({target, 0});
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -115,6 +176,24 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, const ClassLookup& c
                         ", class id (" + Hex(cid.PartA()) + ", " + Hex(cid.PartB()) +
                         ")): a file holding it could not be loaded again");
     }
+
+    // Nor is a scene whose references nest deeper than loading follows.
+    std::vector<std::vector<std::int32_t>> refs(objects.size());
+    for (std::size_t n = 0; n < objects.size(); ++n) {
+        for (int i = 0; i < objects[n]->NumRefs(); ++i) {
+            ReferenceTarget* t = objects[n]->GetReference(i);
+            refs[n].push_back(t ? indexOf[t] : std::int32_t(-1));
+        }
+    }
+    if (const std::optional<GraphFault> fault = FindGraphFault(
+            objects.size(),
+            [&refs](std::size_t n) -> const std::vector<std::int32_t>& { return refs[n]; }))
+        return fail("object " + std::to_string(fault->object) + " (" +
+                    Describe(objects[fault->object]) + ")" +
+                    (fault->tooDeep
+                         ? TooDeep()
+                         : ": reference " + std::to_string(fault->reference) + " closes a loop") +
+                    ": a file holding it could not be loaded again");
 
     ChunkWriter w;
     w.SetCapacity(capacity);
@@ -398,55 +477,15 @@ bool SceneLoader::CheckReferenceIndices() {
     return true;
 }
 
-// A loop of references would make every notification endless, and a chain of
-// references deeper than kMaxReferenceDepth would end the program: notifications,
-// updates, shading and deletion each walk a chain one call per link. The file's own
-// references are searched once, depth first, before any is restored, so that the
-// cost grows with the size of the scene.
 bool SceneLoader::CheckReferenceGraph() {
-    enum : unsigned char { kUnseen, kOnPath, kDone };
-    std::vector<unsigned char> state(objects_.size(), kUnseen);
-    // The longest chain of references from each object searched, itself counted.
-    std::vector<std::uint32_t> depth(objects_.size(), 0);
-    struct Step {
-        std::size_t object;
-        std::size_t next;  // the reference to follow next
-    };
-    std::vector<Step> path;
-    for (std::size_t start = 0; start < objects_.size(); ++start) {
-        if (state[start] != kUnseen) continue;
-        state[start] = kOnPath;
-        path.push_back({start, 0});
-        while (!path.empty()) {
-            Step& step = path.back();
-            const std::vector<std::int32_t>& refs = objects_[step.object].refs;
-            if (step.next == refs.size()) {
-                std::uint32_t below = 0;
-                for (std::int32_t r : refs) {
-                    if (r >= 0) below = std::max(below, depth[static_cast<std::size_t>(r)]);
-                }
-                depth[step.object] = below + 1;
-                if (depth[step.object] > kMaxReferenceDepth)
-                    return Fail(Which(step.object) + ": its references lead more than " +
-                                std::to_string(kMaxReferenceDepth) +
-                                " objects deep, deeper than a scene may nest");
-                state[step.object] = kDone;
-                path.pop_back();
-                continue;
-            }
-            const std::size_t i = step.next++;
-            if (refs[i] < 0) continue;
-            const auto target = static_cast<std::size_t>(refs[i]);
-            if (state[target] == kOnPath)
-                return Fail(Which(step.object) + ": reference " + std::to_string(i) +
-                            " closes a loop");
-            if (state[target] == kUnseen) {
-                state[target] = kOnPath;
-                path.push_back({target, 0});
-            }
-        }
-    }
-    return true;
+    const std::optional<GraphFault> fault = FindGraphFault(
+        objects_.size(),
+        [this](std::size_t n) -> const std::vector<std::int32_t>& { return objects_[n].refs; });
+    if (!fault) return true;
+    return Fail(Which(fault->object) +
+                (fault->tooDeep
+                     ? TooDeep()
+                     : ": reference " + std::to_string(fault->reference) + " closes a loop"));
 }
 
 bool SceneLoader::RestoreReferences() {

@@ -240,6 +240,25 @@ TEST_F(SceneRules, ReferencesNestedTooDeepAreRefusedBeforeAnyIsRestored) {
                   std::string::npos)
             << error;
     }
+
+    // Nor is such a chain saved: the file could not be loaded again.
+    std::vector<NormalBumpTex*> chain;
+    for (std::uint32_t n = 0; n <= kMaxReferenceDepth; ++n) {
+        chain.push_back(new NormalBumpTex());
+        if (n > 0) {
+            ASSERT_EQ(chain[n - 1]->ReplaceReference(0, chain[n]), REF_SUCCEED);
+        }
+    }
+    std::vector<unsigned char> bytes;
+    std::string error;
+    EXPECT_FALSE(WriteScene({chain[0]}, TestClasses(), &bytes, &error));
+    EXPECT_NE(error.find("objects deep, deeper than a scene may nest: a file holding it could "
+                         "not be loaded again"),
+              std::string::npos)
+        << error;
+    chain[kMaxReferenceDepth - 1]->DeleteReference(0);
+    EXPECT_TRUE(WriteScene({chain[0]}, TestClasses(), &bytes, &error)) << error;
+    chain[0]->DeleteMe();
 }
 
 }  // namespace
