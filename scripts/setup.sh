@@ -14,6 +14,8 @@ packages=(
   # The Windows build and its tests: the cross compiler (posix threads), Wine and a
   # headless X display for its windows.
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
+  # setfacl and getfacl, for the attacks on saving (scripts/save_attacks.sh).
+  acl
 )
 
 missing=()
