@@ -693,8 +693,17 @@ bool ReplaceRegularFile(const std::string& utf8Path, const void* data, std::size
     // file under it.
     if (::fsync(temp.Fd()) != 0) return failed(SystemReason(errno));
     // Renamed while still locked, so that no other save takes it for abandoned.
-    if (::renameat(folder.get(), temp.Name().c_str(), folder.get(), base.c_str()) != 0)
-        return failed(SystemReason(errno));
+    if (::renameat(folder.get(), temp.Name().c_str(), folder.get(), base.c_str()) != 0) {
+        const int renameErr = errno;
+        struct stat f {};
+        if ((renameErr == EPERM || renameErr == EACCES) && exists &&
+            ::fstat(folder.get(), &f) == 0 && (f.st_mode & S_ISVTX) != 0)
+            return failed("its folder " + FolderName(folderPath) +
+                          " is sticky: only the file's owner (uid " +
+                          std::to_string(previous.st_uid) + ") or the folder's may replace it (" +
+                          SystemReason(renameErr) + ")");
+        return failed(SystemReason(renameErr));
+    }
     temp.Renamed();
     temp.Close();
 

@@ -19,6 +19,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -488,34 +489,70 @@ TEST_F(RegularFile, SparseFilesAndFilesOfAnotherKindAreRefusedBeforeTheyAreRead)
     }
 }
 
-// A file that may be written in a folder that may not: the folder is named as the
-// reason, since the new content is made there first.
-TEST_F(RegularFile, AFolderThatRefusesNewFilesIsNamedAsTheReason) {
+// A file that may be written in a folder that may not, or in a sticky folder where
+// only its owner may replace it: the folder is named as the reason, since the new
+// content is made there and renamed over the file.
+TEST_F(RegularFile, AFolderThatRefusesTheNewFileIsNamedAsTheReason) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
     const fs::path file = Path("open.lsc");
-    Put(file, "old");
-    ::chmod(file.c_str(), 0666);
+    const struct {
+        mode_t folderMode;
+        uid_t fileOwner;
+        std::string reason;
+    } cases[] = {
+        {0755, 0,
+         "no new file can be made in its folder " + Quoted(dir_) +
+             " (Permission denied); a save writes the new content beside the file"},
+        {01777, 4321,
+         "its folder " + Quoted(dir_) +
+             " is sticky: only the file's owner (uid 4321) or the folder's may replace it"},
+    };
+    for (const auto& c : cases) {
+        Put(file, "old");
+        ASSERT_EQ(::chown(file.c_str(), c.fileOwner, c.fileOwner), 0);
+        ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(dir_.c_str(), c.folderMode), 0);
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const int status = InChild([&] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 2;
+            std::string error;
+            const bool ok = Replace(file, "new", &error);
+            (void)!::write(pipeFds[1], error.data(), error.size());
+            return ok ? 1 : 0;
+        });
+        ::close(pipeFds[1]);
+        char buf[1024];
+        const ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
+        ::close(pipeFds[0]);
+        const std::string error(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(Get(file), "old");
+        EXPECT_EQ(Entries(), std::set<std::string>{"open.lsc"});
+    }
     ::chmod(dir_.c_str(), 0755);
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const int status = InChild([&] {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 2;
-        std::string error;
-        const bool ok = Replace(file, "new", &error);
-        (void)!::write(pipeFds[1], error.data(), error.size());
-        return ok ? 1 : 0;
-    });
-    ::close(pipeFds[1]);
-    char buf[1024];
-    const ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
-    ::close(pipeFds[0]);
-    const std::string error(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << error;
-    EXPECT_NE(error.find("no new file can be made in its folder " + Quoted(dir_) +
-                         " (Permission denied)"),
-              std::string::npos)
-        << error;
-    EXPECT_EQ(Get(file), "old");
+}
+
+// A disk that fills up while the new content is written (a small memory file system
+// here): the previous file stays, with no temporary file beside it.
+TEST_F(RegularFile, AFullDiskFailsTheSaveAndKeepsThePreviousFile) {
+    const fs::path small = Path("small");
+    fs::create_directories(small);
+    if (::mount("lumra-test", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system: " << std::strerror(errno);
+    const fs::path file = small / "scene.lsc";
+    Put(file, "previous");
+    std::string error;
+    const bool saved = Replace(file, std::string(1 << 20, 'x'), &error);
+    const std::string content = Get(file);
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(small)) left.push_back(e.path().filename());
+    ::umount2(small.c_str(), MNT_DETACH);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find(Quoted(file) + ": No space left on device"), std::string::npos) << error;
+    EXPECT_EQ(content, "previous");
+    EXPECT_EQ(left, std::vector<std::string>{"scene.lsc"});
 }
 
 // A link in a sticky folder that anyone may write is followed only when it belongs to
