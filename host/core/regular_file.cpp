@@ -101,6 +101,7 @@ bool Fail(std::string& error, const std::string& why) {
 enum SlotState : int { kFree, kFilling, kArmed, kClaimed, kRemoved };
 struct SaveInFlight {
     std::atomic<int> state{kFree};
+    pid_t process = 0;  // a child forked during the save inherits the slot, not the save
     int folder = -1;
     char name[kMaxNameBytes + 1] = {};
 };
@@ -112,6 +113,7 @@ int ListSaveInFlight(int folder, const std::string& name) {
     for (int i = 0; i < kMaxSavesInFlight; ++i) {
         int expected = kFree;
         if (!g_inFlight[i].state.compare_exchange_strong(expected, kFilling)) continue;
+        g_inFlight[i].process = ::getpid();
         g_inFlight[i].folder = folder;
         std::snprintf(g_inFlight[i].name, sizeof g_inFlight[i].name, "%s", name.c_str());
         g_inFlight[i].state.store(kArmed);
@@ -672,6 +674,8 @@ bool ReplaceRegularFile(const std::string& utf8Path, const void* data, std::size
     if (folder.get() < 0)
         return failed("its folder " + FolderName(folderPath) +
                       " cannot be opened: " + SystemReason(errno));
+    // First, what killed saves of this file left: on a full disk that is room.
+    RemoveAbandonedTempFiles(folder.get(), base);
     TempFile temp(folder.get());
     int err = 0;
     // A new file gets what an ordinary create gives; a replacing one is private until
@@ -715,7 +719,6 @@ bool ReplaceRegularFile(const std::string& utf8Path, const void* data, std::size
     ::close(dir);
     if (!synced)
         return failed("written, but its folder cannot be flushed: " + SystemReason(syncErr));
-    RemoveAbandonedTempFiles(folder.get(), base);
     return true;
 }
 
@@ -735,10 +738,11 @@ void RemoveSaveFilesOnSignals() {
 }
 
 void RemoveFilesOfSavesInFlight() noexcept {
+    const pid_t self = ::getpid();
     for (SaveInFlight& save : g_inFlight) {
         int expected = kArmed;
         if (!save.state.compare_exchange_strong(expected, kClaimed)) continue;
-        ::unlinkat(save.folder, save.name, 0);
+        if (save.process == self) ::unlinkat(save.folder, save.name, 0);
         save.state.store(kRemoved);
     }
 }

@@ -54,10 +54,10 @@ CoreExport bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes,
 //   folder, named ".NAME.saving-PID-RANDOM" and locked while the save runs; it is
 //   flushed to the disk, renamed over the target, and the folder is flushed. The
 //   temporary file is removed on every failure, and on SIGINT, SIGTERM and SIGHUP
-//   where RemoveSaveFilesOnSignals was called. A save that succeeds removes the
+//   where RemoveSaveFilesOnSignals was called. Each save first removes the
 //   temporary files that earlier saves of the same file left when they were killed
-//   (their process is gone, or they are older than an hour, and nobody holds their
-//   lock); it never touches any other name.
+//   (of this user, their process gone or untouched for an hour, and nobody holding
+//   their lock); it never touches any other name.
 // - The replaced file keeps the mode of the previous one, its access control list
 //   and other extended attributes (the save is refused when they cannot be kept),
 //   and its owner and group where this process may set them; a new file gets the
