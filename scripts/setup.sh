@@ -9,6 +9,9 @@ packages=(
   libcli11-dev
   libstb-dev libopenexr-dev
   libpng-dev
+  # lumra serve: HTTP and JSON; its browser tests: the browser, and Node for puppeteer.
+  libcpp-httplib-dev nlohmann-json3-dev
+  chromium nodejs npm
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   clang
   # The Windows build and its tests: the cross compiler (posix threads), Wine and a
