@@ -393,6 +393,31 @@ TEST_F(EditorServerTest, SaveWritesTheSceneAndDownloadAndOpenCarryIt) {
     EXPECT_FLOAT_EQ(Float("mtl_refl_gloss"), 0.3f);
 }
 
+TEST_F(EditorServerTest, TwoPagesEditingAtOnceBothStayCorrect) {
+    // Two pages, each with its own connection, change two parameters at once; the
+    // host thread takes the edits one after the other.
+    auto page = [&](int control, double base) {
+        httplib::Client c("127.0.0.1", server_->Port());
+        c.set_default_headers({{"X-Lumra-Token", server_->Guard().Token()}});
+        for (int i = 0; i <= 20; ++i) {
+            auto res =
+                c.Post("/api/edit", json({{"control", control}, {"value", base + 0.01 * i}}).dump(),
+                       "application/json");
+            EXPECT_TRUE(res && res->status == 200);
+        }
+    };
+    std::thread a(page, 1073, 0.1), b(page, 1043, 0.5);
+    a.join();
+    b.join();
+    EXPECT_FLOAT_EQ(Float("mtl_refl_gloss"), 0.3f);
+    EXPECT_FLOAT_EQ(Float("mtl_diffuse_mult"), 0.7f);
+    const json layout = Layout();
+    EXPECT_FLOAT_EQ(Control(layout, 1073)["value"].get<float>(), 0.3f);
+    EXPECT_FLOAT_EQ(Control(layout, 1043)["value"].get<float>(), 0.7f);
+    EXPECT_EQ(layout["generation"].get<long long>(),
+              1 + 42);  // the first picture's, then each edit
+}
+
 TEST_F(EditorServerTest, ThePreviewFollowsEditsAndNeverGoesBack) {
     std::mutex mutex;
     std::vector<std::pair<long long, bool>> frames;  // generation, last
