@@ -57,6 +57,10 @@ int RunServe(const HostOptions& hostOptions, const ServeOptions& options) {
 
     // Ctrl-C and a request to terminate are taken by one thread that waits for them;
     // every other thread (made from here on) leaves them blocked.
+    // A shell starts a background job with Ctrl-C ignored; the server still stops on it
+    // (an ignored signal would never reach sigwait). A hang-up stays ignored under nohup.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);

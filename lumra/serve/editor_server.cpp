@@ -272,6 +272,24 @@ void EditorServer::Routes() {
         return httplib::Server::HandlerResponse::Unhandled;
     });
 
+    // What the library refuses by itself (a body too large, a form too long, a request
+    // line too long, no such path) is said in one line too.
+    http_->set_error_handler([](const Request&, Response& res) {
+        if (!res.body.empty()) return;
+        switch (res.status) {
+            case 413:
+                return Refuse(res, 413,
+                              "the request's body is larger than this server takes (forms are kept "
+                              "short: send files as application/octet-stream)");
+            case 414:
+                return Refuse(res, 414, "the request's address is too long");
+            case 404:
+                return Refuse(res, 404, "no such page or request");
+            default:
+                return Refuse(res, res.status, "the request cannot be served");
+        }
+    });
+
     auto asset = [](const Request& req, Response& res) {
         const WebAsset* a = FindWebAsset(req.path);
         if (!a) return Refuse(res, 404, "no such page");
