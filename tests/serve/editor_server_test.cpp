@@ -69,7 +69,9 @@ protected:
         return server_->OnHost([&](EditorSession& s) {
             IParamBlock2* block = s.Block();
             const int index = block->GetDesc()->NameToIndex(FromUtf8(name).c_str());
-            return read(block, block->GetDesc()->GetParamDefByIndex(index).ID);
+            EXPECT_GE(index, 0) << name;
+            return read(block, index < 0 ? ParamID(-1)
+                                         : block->GetDesc()->GetParamDefByIndex(index).ID);
         });
     }
     float Float(const char* name) {
@@ -188,7 +190,8 @@ TEST_F(EditorServerTest, AnEditOfEveryKindChangesTheBlockAsTheControlWould) {
          {1002}},
         {"check box",
          R"({"control":1076,"value":false})",
-         [&] { EXPECT_EQ(Int("mtl_refl_fresnel_on"), 0); },
+         // The parameter's internal name ends in a comma.
+         [&] { EXPECT_EQ(Int("mtl_refl_fresnel_on,"), 0); },
          {1076}},
         {"combo box: Beckmann switches the anisotropy controls on",
          R"({"control":1013,"value":2})",
