@@ -16,22 +16,52 @@ std::string RandomToken() {
     return token;
 }
 
+// "1.2.3.4:PORT" or "[v6]:PORT": a machine named by its address, which no DNS name
+// can be rebound to.
+bool IsAddressLiteral(const std::string& host, int port) {
+    const std::string suffix = std::string(":").append(std::to_string(port));
+    if (host.size() <= suffix.size() ||
+        host.compare(host.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    const std::string name = host.substr(0, host.size() - suffix.size());
+    if (name.size() > 2 && name.front() == '[' && name.back() == ']')
+        return name.find_first_not_of("0123456789abcdefABCDEF:.", 1) == name.size() - 1;
+    int parts = 0, digits = 0, value = 0;
+    for (char c : name) {
+        if (c == '.') {
+            if (digits == 0) return false;
+            ++parts;
+            digits = value = 0;
+        } else if (c >= '0' && c <= '9' && digits < 3) {
+            value = value * 10 + (c - '0');
+            if (++digits, value > 255) return false;
+        } else {
+            return false;
+        }
+    }
+    return parts == 3 && digits > 0;
+}
+
 }  // namespace
 
 AccessGuard::AccessGuard(std::string bind, int port)
     : token_(RandomToken()), bind_(std::move(bind)), port_(port) {
     const std::string p = std::string(":").append(std::to_string(port));
-    std::string own;
-    if (bind_.find(':') != std::string::npos) {
-        own.append("[").append(bind_).append("]");  // an IPv6 address
-    } else {
-        own = bind_;
+    wildcard_ = bind_ == "0.0.0.0" || bind_ == "::";
+    const bool loopback =
+        wildcard_ || bind_ == "127.0.0.1" || bind_ == "::1" || bind_ == "localhost";
+    if (!wildcard_) {
+        std::string own;
+        if (bind_.find(':') != std::string::npos) {
+            own.append("[").append(bind_).append("]");  // an IPv6 address
+        } else {
+            own = bind_;
+        }
+        hosts_.push_back(own.append(p));
     }
-    hosts_.push_back(own.append(p));
-    if (bind_ == "127.0.0.1" || bind_ == "::1" || bind_ == "localhost") {
-        for (const char* loopback : {"127.0.0.1", "localhost", "[::1]"})
-            hosts_.push_back(std::string(loopback).append(p));
-    }
+    if (loopback)
+        for (const char* name : {"127.0.0.1", "localhost", "[::1]"})
+            hosts_.push_back(std::string(name).append(p));
 }
 
 std::string AccessGuard::CookieName() const { return "lumra_token_" + std::to_string(port_); }
@@ -43,16 +73,14 @@ std::string AccessGuard::Address() const {
 bool AccessGuard::HostAllowed(const std::string& host) const {
     for (const std::string& h : hosts_)
         if (host == h) return true;
-    return false;
+    return wildcard_ && IsAddressLiteral(host, port_);
 }
 
 bool AccessGuard::OriginAllowed(const std::string& origin) const {
     if (origin.empty()) return true;
     static const std::string kScheme = "http://";
-    if (origin.compare(0, kScheme.size(), kScheme) != 0) return false;
-    for (const std::string& h : hosts_)
-        if (origin.compare(kScheme.size(), std::string::npos, h) == 0) return true;
-    return false;
+    return origin.compare(0, kScheme.size(), kScheme) == 0 &&
+           HostAllowed(origin.substr(kScheme.size()));
 }
 
 bool AccessGuard::TokenMatches(const std::string& text) const {

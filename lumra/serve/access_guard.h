@@ -18,7 +18,9 @@ public:
     // The address to open in a browser, token included.
     std::string Address() const;
 
-    // True when the Host header names this server.
+    // True when the Host header names this server: its address, loopback names when
+    // it listens there, and any address literal (never a DNS name, which could be
+    // rebound) when it listens on every address.
     bool HostAllowed(const std::string& host) const;
     // True when the Origin header is absent or one of this server's.
     bool OriginAllowed(const std::string& origin) const;
@@ -31,5 +33,6 @@ private:
     std::string token_;
     std::string bind_;
     int port_;
+    bool wildcard_ = false;  // listening on every address: any address literal names it
     std::vector<std::string> hosts_;
 };

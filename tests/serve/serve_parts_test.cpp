@@ -52,6 +52,22 @@ TEST(AccessGuard, OnlyThisServersAddressesAndTokenPass) {
     const std::string cookie = "a=b; " + guard.CookieName() + "=" + guard.Token() + "; c=d";
     EXPECT_EQ(guard.TokenFromCookie(cookie), guard.Token());
     EXPECT_EQ(guard.TokenFromCookie("lumra_token_8266=" + guard.Token()), "");
+
+    // On every address: the machine's addresses by number, never a DNS name.
+    AccessGuard every("0.0.0.0", 8265);
+    EXPECT_EQ(every.Address().rfind("http://127.0.0.1:8265/?token=", 0), 0u);
+    for (const char* host :
+         {"127.0.0.1:8265", "localhost:8265", "192.168.1.20:8265", "[fe80::1]:8265"})
+        EXPECT_TRUE(every.HostAllowed(host)) << host;
+    for (const char* host : {"evil.example:8265", "192.168.1.20:8266", "1.2.3:8265",
+                             "1.2.3.256:8265", "1.2.3.4.5:8265", "[x]:8265", "192.168.1.20"})
+        EXPECT_FALSE(every.HostAllowed(host)) << host;
+    EXPECT_TRUE(every.OriginAllowed("http://192.168.1.20:8265"));
+    EXPECT_FALSE(every.OriginAllowed("http://evil.example:8265"));
+    AccessGuard one("192.168.1.20", 8265);
+    EXPECT_TRUE(one.HostAllowed("192.168.1.20:8265"));
+    EXPECT_FALSE(one.HostAllowed("127.0.0.1:8265"));
+    EXPECT_FALSE(one.HostAllowed("192.168.1.21:8265"));
 }
 
 TEST(EventHub, APendingPictureIsReplacedOtherEventsQueue) {
