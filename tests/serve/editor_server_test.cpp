@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 class EditorServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/lumra-test-XXXXXX";
+        char pattern[] = "/tmp/lumra-serve-test-XXXXXX";
         ASSERT_TRUE(mkdtemp(pattern));
         folder_ = pattern;
         fs::create_directory(folder_ + "/work");
