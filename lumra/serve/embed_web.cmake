@@ -3,10 +3,10 @@
 set(entries "")
 set(arrays "")
 set(n 0)
-foreach(spec "/|index.html|text/html; charset=utf-8"
+foreach(entry "/|index.html|text/html; charset=utf-8"
              "/editor.js|editor.js|text/javascript; charset=utf-8"
              "/editor.css|editor.css|text/css; charset=utf-8")
-  string(REPLACE "|" ";" parts "${spec}")
+  string(REPLACE "|" ";" parts "${entry}")
   list(GET parts 0 url)
   list(GET parts 1 file)
   list(GET parts 2 type)

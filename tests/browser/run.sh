@@ -17,4 +17,4 @@ if [ ! -d "$here/node_modules/puppeteer-core" ]; then
 fi
 mkdir -p "$2"
 cd "$here"
-LUMRA_EXE="$1" ARTIFACTS="$2" CHROMIUM="$chromium" exec node --test --test-reporter=spec editor.test.mjs
+LUMRA_EXE="$1" ARTIFACTS="$2" CHROMIUM="$chromium" exec node --test editor.test.mjs

@@ -70,8 +70,8 @@ protected:
             IParamBlock2* block = s.Block();
             const int index = block->GetDesc()->NameToIndex(FromUtf8(name).c_str());
             EXPECT_GE(index, 0) << name;
-            return read(block, index < 0 ? ParamID(-1)
-                                         : block->GetDesc()->GetParamDefByIndex(index).ID);
+            return read(block,
+                        index < 0 ? ParamID(-1) : block->GetDesc()->GetParamDefByIndex(index).ID);
         });
     }
     float Float(const char* name) {
