@@ -44,9 +44,23 @@ struct LoadOptions {
     std::string file;
 };
 
+struct ServeOptions {
+    int port = 8265;
+    std::string bind = "127.0.0.1";
+    std::string scene;  // edit a material of this scene file instead of a new one
+    int material = 1;   // which one, from 1
+    std::string save;   // where Save writes (default: the scene, else material.lsc)
+    int size = 256;
+    std::string background = "checker";
+    int threads = 0;
+    std::size_t maxUploadMiB = 64;
+    bool timing = false;
+};
+
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
 int RunRender(const HostOptions& host, const RenderOptions& options);
 int RunPanel(const HostOptions& host, const PanelOptions& options);
 int RunSave(const HostOptions& host, const SaveOptions& options);
 int RunLoad(const HostOptions& host, const LoadOptions& options);
+int RunServe(const HostOptions& host, const ServeOptions& options);

@@ -146,6 +146,49 @@ int Run(int argc, char** argv) {
         "parameter block was upgraded from an earlier layout.");
     loadCmd->add_option("FILE", load.file, "The scene file to read")->required();
 
+    ServeOptions serve;
+    auto* serveCmd = app.add_subcommand(
+        "serve",
+        "Edit a material in a web browser: its panel, built from the plug-in's own, and its "
+        "sample slot, following every edit; files dropped from the desktop onto map buttons; "
+        "Save, Download and Open of scene files. Prints the address to open (with its access "
+        "token) and serves until Ctrl-C.");
+    serveCmd->add_option("--port", serve.port, "Port to listen on (0: any free one)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 65535));
+    serveCmd
+        ->add_option("--bind", serve.bind,
+                     "Address to listen on; other machines reach the editor only if this is "
+                     "not a loopback address")
+        ->capture_default_str();
+    serveCmd->add_option("--scene", serve.scene,
+                         "Edit a material of this scene file instead of a new one");
+    serveCmd->add_option("--material", serve.material, "Which material of the scene, from 1")
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    serveCmd->add_option("--save", serve.save,
+                         "The scene file Save writes (default: the --scene file, else "
+                         "material.lsc)");
+    serveCmd->add_option("--size", serve.size, "Sample slot size in pixels")
+        ->capture_default_str()
+        ->check(CLI::Range(16, 1024));
+    serveCmd
+        ->add_option("--background", serve.background,
+                     "The slot's background: 'checker' or a colour R,G,B")
+        ->capture_default_str();
+    serveCmd
+        ->add_option("--threads", serve.threads,
+                     "Render threads for the preview (default: every core)")
+        ->check(CLI::Range(1, kMaxRenderThreads));
+    serveCmd
+        ->add_option("--max-upload", serve.maxUploadMiB,
+                     "Refuse uploaded files (pictures, scenes) larger than this many MiB")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 4096));
+    serveCmd->add_flag("--timing", serve.timing,
+                       "Print on standard error how long each preview pass took after the "
+                       "change it shows, and how long each render took to stop");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -164,6 +207,7 @@ int Run(int argc, char** argv) {
     if (panelCmd->parsed()) return RunPanel(host, panel);
     if (saveCmd->parsed()) return RunSave(host, save);
     if (loadCmd->parsed()) return RunLoad(host, load);
+    if (serveCmd->parsed()) return RunServe(host, serve);
     return 1;
 }
 

@@ -6,6 +6,28 @@
 
 #include <vector>
 
+bool EncodePng(int width, int height, const std::uint8_t* rgb, std::vector<unsigned char>* bytes,
+               std::string* error) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (png_image_write_get_memory_size(image, size, 0, rgb, width * 3, nullptr)) {
+        bytes->resize(size);
+        if (!png_image_write_to_memory(&image, bytes->data(), &size, 0, rgb, width * 3, nullptr))
+            size = 0;
+    }
+    if (size == 0) {
+        *error = std::string("cannot encode the picture as PNG: ") + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    bytes->resize(size);
+    return true;
+}
+
 bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgb,
               std::string* error) {
     png_image image{};

@@ -108,6 +108,9 @@ public:
             case CC_SPINNER_CHANGE:
                 SpinnerChanged(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
                 break;
+            case CC_COLOR_CHANGE:
+                SwatchChanged(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+                break;
         }
         INT_PTR result = msg == WM_INITDIALOG || msg == WM_COMMAND ? TRUE : FALSE;
         if (proc_) result = proc_->DlgProc(Time(), this, hWnd, msg, wParam, lParam);
@@ -254,6 +257,15 @@ private:
             block_->SetValue(def->ID, Time(), v);
         // The block keeps the value within the range: show what it kept.
         Show(*def);
+    }
+
+    void SwatchChanged(int ctrl, HWND swatch) {
+        const ParamDef* def = block_ ? Bound(ctrl, TYPE_COLORSWATCH) : nullptr;
+        if (!def) return;
+        const COLORREF c = winhost::GetSwatchColor(swatch);
+        block_->SetValue(
+            def->ID, Time(),
+            Color(GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f));
     }
 
     IParamBlock2* block_;

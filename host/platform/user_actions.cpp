@@ -50,4 +50,13 @@ BOOL EnterSpinnerValue(HWND spinner, float value) {
     return TRUE;
 }
 
+BOOL EnterSwatchColor(HWND swatch, COLORREF color) {
+    if (!Reachable(swatch, L"ColorSwatch")) return FALSE;
+    SetSwatchColor(swatch, color);
+    if (HWND parent = GetParent(swatch))
+        SendMessageW(parent, CC_COLOR_CHANGE, MAKEWPARAM(GetDlgCtrlID(swatch), 0),
+                     reinterpret_cast<LPARAM>(swatch));
+    return TRUE;
+}
+
 }  // namespace winhost

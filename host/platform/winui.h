@@ -39,6 +39,10 @@ WINHOSTAPI BOOL SelectComboItem(HWND combo, int index);
 // CC_SPINNER_CHANGE (wParam: the spinner's id, lParam: its handle).
 #define CC_SPINNER_CHANGE (WM_USER + 600)
 WINHOSTAPI BOOL EnterSpinnerValue(HWND spinner, float value);
+// A colour chosen in a swatch's colour picker: the host's swatches tell their parent
+// through CC_COLOR_CHANGE (wParam: the swatch's id in the low word, lParam: its handle).
+#define CC_COLOR_CHANGE (WM_USER + 603)
+WINHOSTAPI BOOL EnterSwatchColor(HWND swatch, COLORREF color);
 
 // A drop handle as the shell makes one: the paths and the point, in the client
 // coordinates of the window it is sent to. The receiver releases it with DragFinish.

@@ -1,0 +1,105 @@
+#include "preview_render.h"
+
+#include "lumra/png_write.h"
+
+#include "mtl.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float kDisplayGamma = 2.2f;
+
+unsigned char DisplayByte(float linear) {
+    if (!(linear > 0.0f)) return 0;
+    if (linear >= 1.0f) return 255;
+    return static_cast<unsigned char>(std::pow(linear, 1.0f / kDisplayGamma) * 255.0f + 0.5f);
+}
+
+}  // namespace
+
+PreviewRenderer::PreviewRenderer(int threads, int size, SampleSlotBackground background, Sink sink)
+    : threads_(std::max(1, threads)),
+      size_(size),
+      background_(background),
+      sink_(std::move(sink)) {}
+
+PreviewRenderer::~PreviewRenderer() { Stop(); }
+
+std::vector<int> PreviewRenderer::PassSizes(int size) {
+    std::vector<int> sizes;
+    for (int side : {size / 4, size / 2})
+        if (side >= 16 && (sizes.empty() || side > sizes.back())) sizes.push_back(side);
+    sizes.push_back(size);
+    return sizes;
+}
+
+void PreviewRenderer::Start(Mtl* mtl, long long generation) {
+    Stop();
+    cancel_ = false;
+    busy_ = true;
+    thread_ = std::thread([this, mtl, generation] { Render(mtl, generation); });
+}
+
+double PreviewRenderer::Stop() {
+    if (!thread_.joinable()) return 0.0;
+    const auto start = std::chrono::steady_clock::now();
+    cancel_ = true;
+    thread_.join();
+    busy_ = false;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void PreviewRenderer::Render(Mtl* mtl, long long generation) {
+    const std::vector<int> sizes = PassSizes(size_);
+    for (int side : sizes) {
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<Color> pixels;
+        if (!Pass(mtl, side, &pixels)) break;
+        std::vector<std::uint8_t> rgb(pixels.size() * 3);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            rgb[i * 3] = DisplayByte(pixels[i].r);
+            rgb[i * 3 + 1] = DisplayByte(pixels[i].g);
+            rgb[i * 3 + 2] = DisplayByte(pixels[i].b);
+        }
+        PreviewFrame frame;
+        frame.generation = generation;
+        frame.size = side;
+        frame.last = side == sizes.back();
+        std::string error;
+        if (!EncodePng(side, side, rgb.data(), &frame.png, &error)) break;
+        frame.done = std::chrono::steady_clock::now();
+        frame.passSeconds = std::chrono::duration<double>(frame.done - start).count();
+        // A render stopped while this pass was encoded hands nothing on: the page
+        // would otherwise see a picture older than the edit that stopped it.
+        if (cancel_) break;
+        sink_(std::move(frame));
+    }
+    busy_ = false;
+}
+
+bool PreviewRenderer::Pass(Mtl* mtl, int side, std::vector<Color>* pixels) {
+    SampleSlot slot(side, side, background_);
+    pixels->assign(static_cast<std::size_t>(side) * side, Color(0.0f, 0.0f, 0.0f));
+    std::atomic<int> nextRow{0};
+    auto work = [&] {
+        SampleSlotContext sc(slot, 0);
+        // The stop is looked at before every row: a new edit waits one row at most.
+        for (int y = nextRow++; y < side && !cancel_; y = nextRow++)
+            for (int x = 0; x < side; ++x)
+                (*pixels)[static_cast<std::size_t>(y) * side + x] =
+                    sc.ShadePixel(*mtl, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
+    };
+    std::vector<std::thread> workers;
+    for (int i = 1; i < threads_; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // the threads there are share the rows
+        }
+    }
+    work();
+    for (std::thread& w : workers) w.join();
+    return !cancel_;
+}
