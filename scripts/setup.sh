@@ -9,6 +9,8 @@ packages=(
   libcli11-dev
   libstb-dev libopenexr-dev
   libpng-dev
+  # Thumbnails: index.json and the cache's hashes.
+  nlohmann-json3-dev libssl-dev
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   clang
   # The Windows build and its tests: the cross compiler (posix threads), Wine and a

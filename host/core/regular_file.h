@@ -14,8 +14,8 @@
 // fifo is refused at once (never read without end, never waited on), and so is a
 // file larger than the caller allows. On failure `error` says why, with the
 // system's reason.
-bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes,
-                     std::vector<unsigned char>& bytes, std::string& error);
+CoreExport bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes,
+                                std::vector<unsigned char>& bytes, std::string& error);
 
 // Replaces the content of the file at `path` with `size` bytes, all at once: readers
 // and a power cut see either the previous content or the new one, never a mix or an
