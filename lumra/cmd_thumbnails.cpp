@@ -2,17 +2,19 @@
 // each, with index.json and labelled contact sheets; unchanged materials copied
 // from a cache. The library is loaded once; materials are shared out among the
 // threads, each drawing whole slots, and every picture equals what 'render'
-// draws of that material alone. A material's objects (and its textures'
-// pictures) go as soon as its thumbnail is written, and each contact sheet is
-// written as soon as its cells are in, so that the pictures are never all kept.
+// draws of that material alone. The library is read one material at a time
+// (library_reader.h): a material's objects (and its textures' pictures) are made
+// when a thread takes it and go as soon as its thumbnail is written, and each
+// contact sheet is written as soon as its cells are in, so that memory does not
+// grow with the library beyond a few hundred bytes a material.
 #include "commands.h"
 #include "content_hash.h"
 #include "image_file.h"
 #include "label_font.h"
+#include "library_reader.h"
 #include "material_setup.h"
 #include "png_write.h"
 #include "safe_file_name.h"
-#include "scene_materials.h"
 #include "text.h"
 #include "thumbnail_cache.h"
 
@@ -282,6 +284,51 @@ struct Entry {
     std::vector<std::string> warnings;
 };
 
+std::string Dump(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// index.json as text, its list of materials in index order: each entry is added
+// as its thread finishes it and joins the text once those before it have.
+class IndexEntries {
+public:
+    // Room for `count` entries of the usual size is reserved at once: pages not yet
+    // written take no memory, and the text is never copied to grow.
+    IndexEntries(std::string header, int count) : text_(std::move(header)) {
+        text_.reserve(text_.size() + static_cast<std::size_t>(count) * 512);
+    }
+    void Add(int position, const Entry& e) {
+        std::string line =
+            Dump({{"index", e.index},
+                  {"name", e.name},
+                  {"class", e.className},
+                  {"file", e.file.empty() ? nlohmann::json() : nlohmann::json(e.file)},
+                  {"hash", e.hash},
+                  {"cached", e.cached},
+                  {"warnings", e.warnings}});
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending_.emplace(position, std::move(line));
+        for (auto it = pending_.begin(); it != pending_.end() && it->first == next_;
+             it = pending_.erase(it), ++next_) {
+            if (next_ > 0) text_ += ",";
+            text_ += "\n";
+            text_ += "\t\t";
+            text_ += it->second;
+        }
+    }
+    // The whole text, once every entry is in.
+    std::string& Finish() {
+        text_ += "\n\t]\n}\n";
+        return text_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<int, std::string> pending_;
+    int next_ = 0;
+    std::string text_;
+};
+
 std::string Duration(double seconds) {
     const long s = std::lround(seconds);
     char text[32];
@@ -362,17 +409,27 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
         PrintError(error);
         return 1;
     }
-    // A damaged library is refused before anything is written.
-    SceneMaterials scene;
-    if (!LoadSceneMaterials(host, options.library, &scene, &error)) {
+    // The library is read one material at a time; every material is loaded once
+    // first, so that a damaged library is refused before anything is written.
+    const ClassLookup classes = SceneClassLookup(&host.Dlls());
+    LibraryReader library;
+    if (!library.Open(options.library, &error)) {
         PrintError(options.library + ": " + error);
         return 1;
     }
-    for (const std::string& note : scene.notes) PrintError(note);
-    const int count = static_cast<int>(scene.materials.size());
+    const int count = library.Count();
     if (count == 0) {
         PrintError(options.library + " holds no materials");
         return 1;
+    }
+    for (int k = 0; k < count; ++k) {
+        std::vector<std::string> notes;
+        if (!library.Load(k, classes, &notes, &error)) {
+            PrintError(options.library + ": material " + std::to_string(k + 1) + ": " + error);
+            return 1;
+        }
+        for (const std::string& note : notes)
+            PrintError("material " + std::to_string(k + 1) + ": " + note);
     }
     Range range;
     if (!ParseRange(options.materials, count, &range, &error)) {
@@ -397,11 +454,20 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
                                                 FormatFloat(background.colour.g) + "," +
                                                 FormatFloat(background.colour.b);
     const std::string programHash = ProgramHash(host);
-    const ClassLookup classes = SceneClassLookup(&host.Dlls());
     TextureDigests textureDigests;
     ContactSheets sheets(options.output, total, options.size);
     Progress progress(total);
-    std::vector<Entry> entries(static_cast<std::size_t>(total));
+    nlohmann::json sheetNames = nlohmann::json::array();
+    for (int s = 0; s < sheets.Count(); ++s) sheetNames.push_back(ContactSheets::Name(s));
+    const auto field = [](const char* name, const nlohmann::json& value) {
+        return "\t" + nlohmann::json(name).dump() + ": " + Dump(value) + ",\n";
+    };
+    IndexEntries indexEntries(
+        "{\n" + field("library", options.library) + field("materials in library", count) +
+            field("first", range.first) + field("last", range.last) + field("size", options.size) +
+            field("background", backgroundKey) + field("sheets", sheetNames) + "\t\"materials\": [",
+        total);
+    std::atomic<int> cachedCount{0}, warnedCount{0};
     std::mutex objectsMutex;  // the reference system's changes, one at a time
     std::atomic<int> next{0}, done{0}, drawn{0};
     std::atomic<bool> failed{false};
@@ -415,9 +481,19 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
 
     const auto drawOne = [&](int position) {
         const int index = range.first + position;
-        MtlHandle& handle = scene.materials[static_cast<std::size_t>(index - 1)];
+        MtlHandle handle;
+        {
+            std::lock_guard<std::mutex> lock(objectsMutex);
+            std::vector<std::string> notes;
+            std::string why;
+            handle = library.Load(index - 1, classes, &notes, &why);
+            if (!handle) {
+                fail(options.library + ": material " + std::to_string(index) + ": " + why);
+                return;
+            }
+        }
         Mtl* mtl = handle.get();
-        Entry& e = entries[static_cast<std::size_t>(position)];
+        Entry e;
         e.index = index;
         e.name = ToUtf8(mtl->GetName().data());
         MSTR className;
@@ -510,6 +586,9 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
                              "\": warning: " + w);
         std::string why;
         if (!sheets.Add(position, rgb, label, &why)) fail(why);
+        cachedCount += e.cached ? 1 : 0;
+        warnedCount += e.warnings.empty() ? 0 : 1;
+        indexEntries.Add(position, e);
         std::lock_guard<std::mutex> lock(objectsMutex);
         handle.reset();
     };
@@ -545,39 +624,18 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
         return 1;
     }
 
-    nlohmann::json list = nlohmann::json::array();
-    int warned = 0;
-    for (const Entry& e : entries) {
-        warned += e.warnings.empty() ? 0 : 1;
-        list.push_back({{"index", e.index},
-                        {"name", e.name},
-                        {"class", e.className},
-                        {"file", e.file.empty() ? nlohmann::json() : nlohmann::json(e.file)},
-                        {"hash", e.hash},
-                        {"cached", e.cached},
-                        {"warnings", e.warnings}});
-    }
-    nlohmann::json sheetNames = nlohmann::json::array();
-    for (int s = 0; s < sheets.Count(); ++s) sheetNames.push_back(ContactSheets::Name(s));
-    const nlohmann::json index = {{"library", options.library}, {"materials in library", count},
-                                  {"first", range.first},       {"last", range.last},
-                                  {"size", options.size},       {"background", backgroundKey},
-                                  {"sheets", sheetNames},       {"materials", list}};
-    const std::string text =
-        index.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n";
+    const std::string& text = indexEntries.Finish();
     if (!ReplaceRegularFile(options.output + "/index.json", text.data(), text.size(), error)) {
         PrintError(error);
         return 1;
     }
+    const int warned = warnedCount.load();
     std::printf(
         "%s: %d thumbnail%s (%d drawn, %d from the cache), %d sheet%s, %d thread%s, "
         "%.3f s%s\n",
         EscapeControls(options.output).c_str(), total, total == 1 ? "" : "s", drawn.load(),
-        total - drawn.load() -
-            static_cast<int>(std::count_if(entries.begin(), entries.end(),
-                                           [](const Entry& e) { return e.file.empty(); })),
-        sheets.Count(), sheets.Count() == 1 ? "" : "s", threads, threads == 1 ? "" : "s",
-        progress.Elapsed(),
+        cachedCount.load(), sheets.Count(), sheets.Count() == 1 ? "" : "s", threads,
+        threads == 1 ? "" : "s", progress.Elapsed(),
         warned ? (", " + std::to_string(warned) + " with warnings").c_str() : "");
     return 0;
 }
