@@ -460,7 +460,12 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
     nlohmann::json sheetNames = nlohmann::json::array();
     for (int s = 0; s < sheets.Count(); ++s) sheetNames.push_back(ContactSheets::Name(s));
     const auto field = [](const char* name, const nlohmann::json& value) {
-        return "\t" + nlohmann::json(name).dump() + ": " + Dump(value) + ",\n";
+        std::string line = "\t";
+        line += nlohmann::json(name).dump();
+        line += ": ";
+        line += Dump(value);
+        line += ",\n";
+        return line;
     };
     IndexEntries indexEntries(
         "{\n" + field("library", options.library) + field("materials in library", count) +

@@ -6,7 +6,6 @@
 #include "mtl.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -28,8 +27,6 @@ enum : std::uint16_t {
 };
 constexpr char kMagic[8] = {'L', 'U', 'M', 'R', 'A', 'S', 'C', 'N'};
 constexpr std::uint32_t kContainer = 0x80000000u;
-// The pages read are given back after this many bytes.
-constexpr std::size_t kReleaseEvery = std::size_t(1) << 20;
 
 // A chunk of the short form: id, size with its 6-byte header (top bit: holds chunks).
 void PutHeader(std::vector<unsigned char>& b, std::uint16_t id, std::size_t size, bool container) {
@@ -40,117 +37,150 @@ void PutHeader(std::vector<unsigned char>& b, std::uint16_t id, std::size_t size
 }  // namespace
 
 LibraryReader::~LibraryReader() {
-    if (data_) ::munmap(const_cast<unsigned char*>(data_), size_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
-void LibraryReader::Read(std::size_t bytes) {
-    readSinceRelease_ += bytes;
-    if (readSinceRelease_ < kReleaseEvery) return;
-    readSinceRelease_ = 0;
-    // The file's pages are read-only copies of the file: the system reads them
-    // again if they are needed again.
-    ::madvise(const_cast<unsigned char*>(data_), size_, MADV_DONTNEED);
+bool LibraryReader::ReadAt(std::uint64_t offset, std::size_t size, unsigned char* out) const {
+    while (size > 0) {
+        const ssize_t n = ::pread(fd_, out, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        out += n;
+        offset += static_cast<std::uint64_t>(n);
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool LibraryReader::ChunkAt(std::uint64_t offset, std::uint64_t end, Chunk* chunk) const {
+    unsigned char header[14];
+    if (end - offset < 6 || !ReadAt(offset, 6, header)) return false;
+    chunk->id = le::GetU16(header);
+    const std::uint32_t size32 = le::GetU32(header + 2);
+    std::uint64_t size = size32 & ~kContainer;
+    chunk->container = (size32 & kContainer) != 0;
+    chunk->header = 6;
+    if (size32 == 0) {
+        if (end - offset < 14 || !ReadAt(offset + 6, 8, header + 6)) return false;
+        const std::uint64_t size64 = le::GetU64(header + 6);
+        chunk->container = (size64 >> 63) != 0;
+        size = size64 & ~(std::uint64_t(1) << 63);
+        chunk->header = 14;
+    }
+    if (size < chunk->header || size > end - offset) return false;
+    chunk->start = offset;
+    chunk->size = size;
+    return true;
 }
 
 bool LibraryReader::Open(const std::string& path, std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    // Read with pread rather than mapped: a file cut short by another program while
+    // it is read gives a reason, not a crash.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) {
         *error = "cannot open '" + path + "': " + std::strerror(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const bool folder = S_ISDIR(st.st_mode);
-        ::close(fd);
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         *error = "cannot open '" + path + "': " +
-                 (folder ? "it is a folder, not a regular file" : "it is not a regular file");
+                 (S_ISDIR(st.st_mode) ? "it is a folder, not a regular file"
+                                      : "it is not a regular file");
         return false;
     }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxSceneFileBytes || st.st_size == 0) {
-        ::close(fd);
-        *error = "cannot open '" + path + "': " +
-                 (st.st_size == 0 ? std::string("the file is empty")
-                                  : "it is larger than a scene file may be");
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxSceneFileBytes) {
+        *error = "cannot open '" + path + "': it is larger than a scene file may be";
         return false;
     }
-    size_ = static_cast<std::size_t>(st.st_size);
-    void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) {
-        *error = "cannot read '" + path + "': " + std::strerror(errno);
-        size_ = 0;
-        return false;
-    }
-    data_ = static_cast<const unsigned char*>(map);
-    ::madvise(map, size_, MADV_SEQUENTIAL);
+    size_ = static_cast<std::uint64_t>(st.st_size);
     return Scan(error);
 }
 
 bool LibraryReader::Scan(std::string* error) {
-    ChunkReader reader(data_, size_);
     const auto fail = [&](const std::string& why) {
-        *error = reader.Failed() ? why + ": " + reader.Error() : why;
+        *error = why;
         return false;
+    };
+    // The header and the roots, each read whole and taken apart by the host's reader.
+    std::vector<unsigned char> bytes;
+    Chunk chunk;
+    const auto readChunk = [&](std::uint64_t offset, std::uint16_t id) {
+        if (!ChunkAt(offset, size_, &chunk) || chunk.id != id) return false;
+        bytes.resize(static_cast<std::size_t>(chunk.size));
+        return ReadAt(chunk.start, bytes.size(), bytes.data());
     };
     char magic[8] = {};
     std::uint32_t version = 0, count = 0;
-    if (reader.OpenChunk() != IO_OK || reader.CurChunkID() != kHeaderChunk ||
-        ReadValue(&reader, magic) != IO_OK || std::memcmp(magic, kMagic, sizeof magic) != 0)
-        return fail("not a scene file");
-    if (ReadValue(&reader, version) != IO_OK || ReadValue(&reader, count) != IO_OK)
-        return fail("the header chunk is cut short");
+    if (!readChunk(0, kHeaderChunk)) return fail("not a scene file (no header chunk)");
+    {
+        ChunkReader reader(bytes.data(), bytes.size());
+        if (reader.OpenChunk() != IO_OK || ReadValue(&reader, magic) != IO_OK ||
+            std::memcmp(magic, kMagic, sizeof magic) != 0)
+            return fail("not a scene file (wrong magic)");
+        if (ReadValue(&reader, version) != IO_OK || ReadValue(&reader, count) != IO_OK)
+            return fail("the header chunk is cut short");
+    }
     if (version != kSceneFormatVersion)
         return fail("scene format version " + std::to_string(version) +
                     " (this host reads version " + std::to_string(kSceneFormatVersion) + ")");
     if (count > size_ / 6) return fail("the header claims more objects than the file can hold");
-    reader.CloseChunk();
 
     std::vector<std::int32_t> roots;
-    std::uint32_t rootCount = 0;
-    if (reader.OpenChunk() != IO_OK || reader.CurChunkID() != kRootsChunk ||
-        ReadValue(&reader, rootCount) != IO_OK ||
-        reader.Remaining() != std::uint64_t(rootCount) * 4)
-        return fail("the list of roots is damaged");
-    std::unordered_set<std::int32_t> seenRoots;
-    for (std::uint32_t k = 0; k < rootCount; ++k) {
-        std::int32_t index = -1;
-        ReadValue(&reader, index);
-        if (index < 0 || static_cast<std::uint32_t>(index) >= count)
-            return fail("root " + std::to_string(k) + " names object " + std::to_string(index) +
-                        " of " + std::to_string(count));
-        if (seenRoots.insert(index).second) roots.push_back(index);
+    if (!readChunk(chunk.start + chunk.size, kRootsChunk))
+        return fail("the list of roots is missing");
+    const std::uint64_t objectsAt = chunk.start + chunk.size;
+    {
+        ChunkReader reader(bytes.data(), bytes.size());
+        std::uint32_t rootCount = 0;
+        if (reader.OpenChunk() != IO_OK || ReadValue(&reader, rootCount) != IO_OK ||
+            reader.Remaining() != std::uint64_t(rootCount) * 4)
+            return fail("the list of roots has the wrong length");
+        std::unordered_set<std::int32_t> seen;
+        for (std::uint32_t k = 0; k < rootCount; ++k) {
+            std::int32_t index = -1;
+            ReadValue(&reader, index);
+            if (index < 0 || static_cast<std::uint32_t>(index) >= count)
+                return fail("root " + std::to_string(k) + " names object " + std::to_string(index) +
+                            " of " + std::to_string(count));
+            if (seen.insert(index).second) roots.push_back(index);
+        }
     }
-    reader.CloseChunk();
 
-    if (reader.OpenChunk() != IO_OK || reader.CurChunkID() != kObjectsChunk)
+    Chunk objects;
+    if (!ChunkAt(objectsAt, size_, &objects) || objects.id != kObjectsChunk || !objects.container)
         return fail("the objects are missing");
+    if (objects.start + objects.size != size_)
+        return fail("the file has bytes after its last chunk");
     objects_.reserve(count);
     refs_.reserve(count);
-    for (;;) {
-        const std::size_t before = reader.Offset();
-        const IOResult r = reader.OpenChunk();
-        if (r == IO_END) break;
+    for (std::uint64_t at = objects.start + objects.header; at < objects.start + objects.size;
+         at = chunk.start + chunk.size) {
         const std::string which = "object " + std::to_string(objects_.size());
-        if (r != IO_OK || reader.CurChunkID() != kObjectChunk ||
-            reader.CurChunkType() != CONTAINER_CHUNK)
-            return fail("the list of objects is damaged");
+        if (!ChunkAt(at, objects.start + objects.size, &chunk) || chunk.id != kObjectChunk ||
+            !chunk.container)
+            return fail("the list of objects is damaged at byte " + std::to_string(at));
         if (objects_.size() >= count)
             return fail("the file holds more objects than its header says");
-        Object& o = objects_.emplace_back();
+        bytes.resize(static_cast<std::size_t>(chunk.size));
+        if (!ReadAt(chunk.start, bytes.size(), bytes.data()))
+            return fail(which + " cannot be read");
         // Class, data and references, each a chunk of its own, in this order.
-        std::size_t start = reader.Offset();
+        ChunkReader reader(bytes.data(), bytes.size());
+        Object& o = objects_.emplace_back();
         std::uint32_t partA = 0, partB = 0;
+        reader.OpenChunk();
+        std::size_t from = reader.Offset();
         if (reader.OpenChunk() != IO_OK || reader.CurChunkID() != kClassChunk ||
             ReadValue(&reader, o.superClass) != IO_OK || ReadValue(&reader, partA) != IO_OK ||
             ReadValue(&reader, partB) != IO_OK)
             return fail(which + ": its class is damaged");
         reader.CloseChunk();
-        o.classChunk = {start, static_cast<std::uint32_t>(reader.Offset() - start)};
-        start = reader.Offset();
+        o.classChunk = {chunk.start + from, static_cast<std::uint32_t>(reader.Offset() - from)};
+        from = reader.Offset();
         if (reader.OpenChunk() != IO_OK || reader.CurChunkID() != kDataChunk)
             return fail(which + ": its data is missing");
         reader.CloseChunk();
-        o.dataChunk = {start, static_cast<std::uint32_t>(reader.Offset() - start)};
+        o.dataChunk = {chunk.start + from, static_cast<std::uint32_t>(reader.Offset() - from)};
         std::uint32_t refCount = 0;
         if (reader.OpenChunk() != IO_OK || reader.CurChunkID() != kRefsChunk ||
             ReadValue(&reader, refCount) != IO_OK ||
@@ -166,17 +196,11 @@ bool LibraryReader::Scan(std::string* error) {
                             std::to_string(count));
             refs_.push_back(ref);
         }
-        reader.CloseChunk();
-        if (reader.Failed()) return fail(which);
-        reader.CloseChunk();
-        Read(reader.Offset() - before);
+        if (reader.Failed()) return fail(which + ": " + reader.Error());
     }
-    reader.CloseChunk();
-    if (reader.Failed()) return fail("the file is damaged");
     if (objects_.size() != count)
         return fail("the file holds " + std::to_string(objects_.size()) + " of the " +
                     std::to_string(count) + " objects its header announces");
-    if (reader.Offset() < size_) return fail("the file has bytes after its last chunk");
 
     // A root that another object references lives with that object.
     std::vector<bool> referenced(objects_.size(), false);
@@ -187,7 +211,6 @@ bool LibraryReader::Scan(std::string* error) {
         if (!referenced[static_cast<std::size_t>(r)] && o.superClass == MATERIAL_CLASS_ID)
             materials_.push_back(r);
     }
-    ::madvise(const_cast<unsigned char*>(data_), size_, MADV_DONTNEED);
     return true;
 }
 
@@ -216,8 +239,12 @@ MtlHandle LibraryReader::Load(int k, const ClassLookup& classes, std::vector<std
         const std::size_t refsSize = 4 + 4 * std::size_t{o.refCount};
         PutHeader(objects, kObjectChunk, o.classChunk.size + o.dataChunk.size + refsSize + 6, true);
         for (const Span& s : {o.classChunk, o.dataChunk}) {
-            objects.insert(objects.end(), data_ + s.start, data_ + s.start + s.size);
-            Read(s.size);
+            const std::size_t at = objects.size();
+            objects.resize(at + s.size);
+            if (!ReadAt(s.start, s.size, objects.data() + at)) {
+                *error = "the file changed while it was read";
+                return MtlHandle();
+            }
         }
         PutHeader(objects, kRefsChunk, refsSize, false);
         le::PutU32(objects, o.refCount);

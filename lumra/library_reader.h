@@ -1,10 +1,10 @@
 // A material library (a scene file, host/core/scene_file.h) read one material at a
 // time, so that a library of any size is drawn in bounded memory.
 //
-// Open maps the file and walks its chunks once, keeping for each object only
-// where its class and data chunks lie and whom it references; the pages read are
-// given back to the system as it goes. Load then makes a scene of one material and
-// the objects it reaches (copied from the mapping, references renumbered) and reads
+// Open walks the file's chunks once, an object at a time, keeping for each object
+// only where its class and data chunks lie and whom it references. Load then makes
+// a scene of one material and the objects it reaches (their chunks read from the
+// file again, references renumbered) and reads
 // it with the host's own loader, which checks and upgrades it as it would in the
 // whole file. The materials are the roots the whole file's loading would give:
 // roots of the material super class that no object of the file references, each
@@ -57,13 +57,20 @@ private:
     RefRange Refs(const Object& o) const {
         return {refs_.data() + o.firstRef, refs_.data() + o.firstRef + o.refCount};
     }
+    // A chunk's place in the file: its first byte, its size with its header.
+    struct Chunk {
+        std::uint16_t id = 0;
+        bool container = false;
+        std::uint64_t start = 0, size = 0, header = 0;
+    };
     bool Scan(std::string* error);
-    // Gives the mapping's pages back once `bytes` more have been read since the last time.
-    void Read(std::size_t bytes);
+    bool ReadAt(std::uint64_t offset, std::size_t size, unsigned char* out) const;
+    // The chunk whose header starts at `offset`, ending by `end`; false when its
+    // header is cut or claims more than there is.
+    bool ChunkAt(std::uint64_t offset, std::uint64_t end, Chunk* chunk) const;
 
-    const unsigned char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t readSinceRelease_ = 0;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
     std::vector<Object> objects_;
     std::vector<std::int32_t> refs_;       // every object's references, one after another
     std::vector<std::int32_t> materials_;  // object indices
