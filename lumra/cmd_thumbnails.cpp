@@ -413,7 +413,7 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
     // first, so that a damaged library is refused before anything is written.
     const ClassLookup classes = SceneClassLookup(&host.Dlls());
     LibraryReader library;
-    if (!library.Open(options.library, &error)) {
+    if (!library.Open(options.library, classes, &error)) {
         PrintError(options.library + ": " + error);
         return 1;
     }

@@ -73,7 +73,7 @@ bool LibraryReader::ChunkAt(std::uint64_t offset, std::uint64_t end, Chunk* chun
     return true;
 }
 
-bool LibraryReader::Open(const std::string& path, std::string* error) {
+bool LibraryReader::Open(const std::string& path, const ClassLookup& classes, std::string* error) {
     // Read with pread rather than mapped: a file cut short by another program while
     // it is read gives a reason, not a crash.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -93,10 +93,10 @@ bool LibraryReader::Open(const std::string& path, std::string* error) {
         return false;
     }
     size_ = static_cast<std::uint64_t>(st.st_size);
-    return Scan(error);
+    return Scan(classes, error);
 }
 
-bool LibraryReader::Scan(std::string* error) {
+bool LibraryReader::Scan(const ClassLookup& classes, std::string* error) {
     const auto fail = [&](const std::string& why) {
         *error = why;
         return false;
@@ -201,6 +201,41 @@ bool LibraryReader::Scan(std::string* error) {
     if (objects_.size() != count)
         return fail("the file holds " + std::to_string(objects_.size()) + " of the " +
                     std::to_string(count) + " objects its header announces");
+
+    // An object of single ownership (a parameter block) that two objects reference
+    // makes the whole file unloadable; as each material is loaded on its own, that
+    // is checked here. Such objects are asked by an instance of their class.
+    std::vector<std::int32_t> owner(objects_.size(), -1);
+    std::vector<bool> shared(objects_.size(), false);
+    for (std::size_t n = 0; n < objects_.size(); ++n) {
+        for (std::int32_t ref : Refs(objects_[n])) {
+            if (ref < 0) continue;
+            std::int32_t& first = owner[static_cast<std::size_t>(ref)];
+            if (first < 0)
+                first = static_cast<std::int32_t>(n);
+            else if (first != static_cast<std::int32_t>(n))
+                shared[static_cast<std::size_t>(ref)] = true;
+        }
+    }
+    for (std::size_t n = 0; n < objects_.size(); ++n) {
+        if (!shared[n]) continue;
+        const Object& o = objects_[n];
+        unsigned char cls[12];
+        if (!ReadAt(o.classChunk.start + o.classChunk.size - 12, 12, cls))
+            return fail("object " + std::to_string(n) + " cannot be read");
+        ClassDesc* cd =
+            classes ? classes(le::GetU32(cls), Class_ID(le::GetU32(cls + 4), le::GetU32(cls + 8)))
+                    : nullptr;
+        if (!cd) continue;  // its loading says why
+        auto* anim = static_cast<Animatable*>(cd->Create(TRUE));
+        auto* target = dynamic_cast<ReferenceTarget*>(anim);
+        const bool single = target && target->HasSingleOwner();
+        if (anim) anim->DeleteThis();
+        if (single)
+            return fail("object " + std::to_string(n) + " belongs to object " +
+                        std::to_string(owner[n]) +
+                        " and is referenced by another; an object of its kind has one owner only");
+    }
 
     // A root that another object references lives with that object.
     std::vector<bool> referenced(objects_.size(), false);

@@ -26,9 +26,10 @@ public:
     LibraryReader(const LibraryReader&) = delete;
     LibraryReader& operator=(const LibraryReader&) = delete;
 
-    // False, with the reason, when the file cannot be read or its chunks are
-    // damaged (objects' own data is checked as each is loaded).
-    bool Open(const std::string& path, std::string* error);
+    // False, with the reason, when the file cannot be read, its chunks are damaged
+    // or two objects reference an object of single ownership (objects' own data is
+    // checked as each is loaded). `classes` are those the objects are made of.
+    bool Open(const std::string& path, const ClassLookup& classes, std::string* error);
     int Count() const { return static_cast<int>(materials_.size()); }
     // Material k (from 0) and everything it references; null with the reason.
     // What loading did (an upgraded block) is added to `notes`. Not for several
@@ -63,7 +64,7 @@ private:
         bool container = false;
         std::uint64_t start = 0, size = 0, header = 0;
     };
-    bool Scan(std::string* error);
+    bool Scan(const ClassLookup& classes, std::string* error);
     bool ReadAt(std::uint64_t offset, std::size_t size, unsigned char* out) const;
     // The chunk whose header starts at `offset`, ending by `end`; false when its
     // header is cut or claims more than there is.

@@ -260,4 +260,39 @@ TEST_F(ThumbnailsCli, BadInputFailsBeforeWorkOrWarnsAndOtherFilesStay) {
     EXPECT_EQ(Slurp(out / "notes.txt"), "mine");
 }
 
+// The library is read a material at a time: on every sample scene (old layouts,
+// shared maps, a block shared against the rules, names with controls) it must
+// refuse what loading the whole file refuses and otherwise draw what 'render' does.
+TEST_F(ThumbnailsCli, EverySampleSceneIsReadAsTheWholeFileLoaderReadsIt) {
+    const fs::path scenes = dir_ / "scenes";
+    ASSERT_EQ(RunProgram(FIXTURES_EXE, Quoted(scenes)).exitCode, 0);
+    int checked = 0;
+    for (const auto& entry : fs::directory_iterator(scenes)) {
+        const fs::path scene = entry.path();
+        const std::string name = scene.filename().string();
+        const int loads = RunProgram(LUMRA_EXE, "load " + Quoted(scene)).exitCode;
+        const fs::path out = dir_ / ("out_" + scene.stem().string());
+        const Result r = Thumbnails(scene, out);
+        ASSERT_EQ(r.exitCode, loads) << name << ": " << r.err;
+        if (loads != 0) {
+            EXPECT_FALSE(fs::exists(out)) << name;
+            continue;
+        }
+        const nlohmann::json index = Index(out);
+        for (std::size_t k = 1; k <= index["materials"].size(); ++k) {
+            const fs::path single = dir_ / "single.png";
+            ASSERT_EQ(
+                RunProgram(LUMRA_EXE, "render --scene " + Quoted(scene) + " --material " +
+                                          std::to_string(k) + " --size 24 -o " + Quoted(single))
+                    .exitCode,
+                0)
+                << name;
+            EXPECT_EQ(Slurp(single), Slurp(out / std::string(index["materials"][k - 1]["file"])))
+                << name << ", material " << k;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 6);
+}
+
 }  // namespace
