@@ -29,44 +29,46 @@ echo "work folder: $work; $count materials, $repeat runs each, $size px; load: $
 "$make_library" "$work/lib.lsc" "$count" --textures "$work/textures"
 "$make_library" "$work/lib10.lsc" $((count * 10)) --textures "$work/textures"
 
-# Prints "wall-seconds peak-kilobytes" of a command.
+# Prints "wall-seconds peak-kilobytes cpu-seconds" of a command.
 measure() {
-  /usr/bin/time -o "$work/time.txt" -f '%e %M' "$@" >/dev/null 2>&1
-  cat "$work/time.txt"
+  /usr/bin/time -o "$work/time.txt" -f '%e %M %U %S' "$@" >/dev/null 2>&1
+  awk '{print $1, $2, $3 + $4}' "$work/time.txt"
 }
+# The wall and processor seconds of a command, "WALL/CPU".
+seconds() { measure "$@" | awk '{print $1 "/" $3}'; }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }
 
 batch2=() batch1=() single=() first=() second=() mem1=() mem10=()
 for ((r = 1; r <= repeat; ++r)); do
   rm -rf "$work/out" "$work/cache"
-  batch2+=("$(measure "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 2 | cut -d' ' -f1)")
-  batch1+=("$(measure "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 1 | cut -d' ' -f1)")
-  start=$(date +%s.%N)
-  for ((k = 1; k <= count; ++k)); do
-    "$lumra" render --scene "$work/lib.lsc" --material "$k" --size "$size" --threads 2 \
-      -o "$work/single.png" >/dev/null 2>&1
-  done
-  single+=("$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN {print e - s}')")
-  first+=("$(measure "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 2 --cache "$work/cache" | cut -d' ' -f1)")
-  second+=("$(measure "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 2 --cache "$work/cache" | cut -d' ' -f1)")
+  batch2+=("$(seconds "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 2)")
+  batch1+=("$(seconds "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 1)")
+  single+=("$(seconds bash -c 'for ((k = 1; k <= $2; ++k)); do
+    "$1" render --scene "$3/lib.lsc" --material "$k" --size "$4" --threads 2 -o "$3/single.png"
+    done' - "$lumra" "$count" "$work" "$size")")
+  first+=("$(seconds "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 2 --cache "$work/cache")")
+  second+=("$(seconds "$lumra" thumbnails "$work/lib.lsc" -o "$work/out" --size "$size" --threads 2 --cache "$work/cache")")
   mem1+=("$(measure "$lumra" thumbnails "$work/lib.lsc" -o "$work/mem" --size 16 --threads 2 | cut -d' ' -f2)")
   mem10+=("$(measure "$lumra" thumbnails "$work/lib10.lsc" -o "$work/mem" --size 16 --threads 2 | cut -d' ' -f2)")
-  echo "run $r: batch 2 threads ${batch2[-1]} s, 1 thread ${batch1[-1]} s, one process each ${single[-1]} s," \
-       "cache first ${first[-1]} s, second ${second[-1]} s, peak ${mem1[-1]} KB / ${mem10[-1]} KB"
+  echo "run $r (wall/processor seconds): batch 2 threads ${batch2[-1]}, 1 thread ${batch1[-1]}," \
+       "one process each ${single[-1]}, cache first ${first[-1]}, second ${second[-1]};" \
+       "peak ${mem1[-1]} KB / ${mem10[-1]} KB"
 done
 
-b2=$(printf '%s\n' "${batch2[@]}" | median)
-b1=$(printf '%s\n' "${batch1[@]}" | median)
-s1=$(printf '%s\n' "${single[@]}" | median)
-c1=$(printf '%s\n' "${first[@]}" | median)
-c2=$(printf '%s\n' "${second[@]}" | median)
+# The median of the wall (field 1) or processor (field 2) seconds.
+med() { local f=$1; shift; printf '%s\n' "$@" | cut -d/ -f"$f" | median; }
+both() {
+  local name=$1 a=$2 b=$3
+  echo "  $name: wall $(med 1 "${!a}") / $(med 1 "${!b}") = $(ratio "$(med 1 "${!a}")" "$(med 1 "${!b}")")," \
+       "processor $(med 2 "${!a}") / $(med 2 "${!b}") = $(ratio "$(med 2 "${!a}")" "$(med 2 "${!b}")")"
+}
 m1=$(printf '%s\n' "${mem1[@]}" | median)
 m10=$(printf '%s\n' "${mem10[@]}" | median)
-echo "medians of $repeat:"
-echo "  batch (2 threads) / one process per material: $b2 s / $s1 s = $(ratio "$b2" "$s1")"
-echo "  1 thread / 2 threads: $b1 s / $b2 s = $(ratio "$b1" "$b2")x faster"
-echo "  cached second run / first: $c2 s / $c1 s = $(ratio "$c2" "$c1")"
+echo "medians of $repeat (seconds; load now: $(cut -d' ' -f1-3 /proc/loadavg)):"
+both "batch (2 threads) / one process per material" "batch2[@]" "single[@]"
+both "1 thread / 2 threads" "batch1[@]" "batch2[@]"
+both "cached second run / first" "second[@]" "first[@]"
 echo "  peak memory $((count * 10)) / $count materials: $m10 KB / $m1 KB = $(ratio "$m10" "$m1")"
 echo "reproducible seeding (a 128 px slot, one thread):"
 "$bin/bench/shade_bench" --benchmark_filter=SlotSeeding --benchmark_repetitions=9 \
