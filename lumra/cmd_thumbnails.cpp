@@ -276,6 +276,18 @@ private:
     std::map<int, Page> pages_;
 };
 
+// Replaces the file with the bytes, whole, unless it holds them already: a run in
+// which nothing changed writes (and flushes) nothing.
+bool WriteIfChanged(const std::string& path, const std::string& bytes, std::string* error) {
+    std::vector<unsigned char> old;
+    std::string why;
+    if (ReadRegularFile(path, bytes.size(), old, why) && old.size() == bytes.size() &&
+        std::equal(old.begin(), old.end(), bytes.begin(),
+                   [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); }))
+        return true;
+    return ReplaceRegularFile(path, bytes.data(), bytes.size(), *error);
+}
+
 // What index.json says of one material.
 struct Entry {
     int index = 0;
@@ -545,7 +557,7 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
             if (saved.size() > 0 && !options.cache.empty() &&
                 ReadCachedThumbnail(options.cache, e.hash, &entry)) {
                 HostImage image;
-                if (ReplaceRegularFile(path, entry.png.data(), entry.png.size(), why) &&
+                if (WriteIfChanged(path, entry.png, &why) &&
                     ReadHostImage(path, image, why, 1.0f) && image.width == options.size &&
                     image.height == options.size) {
                     e.cached = true;
@@ -573,7 +585,7 @@ int RunThumbnails(const HostOptions& hostOptions, const ThumbnailOptions& option
                     fail(path + ": cannot encode the picture as PNG");
                     return;
                 }
-                if (!ReplaceRegularFile(path, entry.png.data(), entry.png.size(), why)) {
+                if (!WriteIfChanged(path, entry.png, &why)) {
                     fail(why);
                     return;
                 }
