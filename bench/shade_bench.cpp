@@ -446,4 +446,40 @@ void BM_Slot(benchmark::State& state) {
 }
 BENCHMARK(BM_Slot)->ArgsProduct({{88, 256}, {1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A context that offers no seeds: every call seeded from the shared counter.
+class CounterSeededContext : public SampleSlotContext {
+public:
+    using SampleSlotContext::SampleSlotContext;
+    BaseInterface* GetInterface(Interface_ID id) override {
+        return id == LUMRA_SHADE_SEED_INTERFACE ? nullptr : SampleSlotContext::GetInterface(id);
+    }
+};
+
+// The cost of reproducible seeding: a 128-pixel slot of a glossy GGX material on
+// one thread, seeded by the slot (the rows' first calls counted beforehand, one
+// interface query per call) beside the shared counter's literal path.
+void BM_SlotSeeding(benchmark::State& state) {
+    LumraMtl* mtl = NewMaterial(kBrdfGgx, 0.6f, false);
+    const bool seeded = state.range(0) != 0;
+    SampleSlot slot(128, 128);
+    std::vector<Color> pixels(128 * 128);
+    for (auto _ : state) {
+        if (seeded) {
+            pixels = RenderSampleSlot(*mtl, slot, 1);
+        } else {
+            Interval valid = FOREVER;
+            mtl->Update(0, valid);
+            CounterSeededContext sc(slot);
+            for (int y = 0; y < 128; ++y)
+                for (int x = 0; x < 128; ++x)
+                    pixels[static_cast<std::size_t>(y) * 128 + x] =
+                        sc.ShadePixel(*mtl, x + 0.5f, y + 0.5f);
+        }
+        benchmark::DoNotOptimize(pixels.data());
+    }
+    state.SetLabel(seeded ? "seeded by the slot" : "shared counter");
+    mtl->DeleteMe();
+}
+BENCHMARK(BM_SlotSeeding)->ArgName("seeded")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -80,25 +80,6 @@ MtlHandle MakeMaterial(const PluginHost& host, ClassDesc* cd, const RenderOption
     return mtl;
 }
 
-bool ParseBackground(const std::string& text, SampleSlotBackground* background,
-                     std::string* error) {
-    if (text == "checker") {
-        background->checker = true;
-        return true;
-    }
-    Color colour;
-    std::string why;
-    if (!ParseColorText(text, &colour, &why)) {
-        const auto detail = why.find(": ");
-        *error = "--background: '" + text + "' is neither 'checker' nor a colour R,G,B" +
-                 (detail == std::string::npos ? "" : why.substr(detail));
-        return false;
-    }
-    background->checker = false;
-    background->colour = colour;
-    return true;
-}
-
 // Renders one slot, with a progress line on a terminal.
 std::vector<Color> Render(Mtl& mtl, SampleSlot& slot, int threads, const std::string& what) {
     const bool terminal = isatty(fileno(stderr));
@@ -159,6 +140,25 @@ std::vector<Color> RenderSheet(const PluginHost& host, ClassDesc* cd, const Rend
 }
 
 }  // namespace
+
+bool ParseBackground(const std::string& text, SampleSlotBackground* background,
+                     std::string* error) {
+    if (text == "checker") {
+        background->checker = true;
+        return true;
+    }
+    Color colour;
+    std::string why;
+    if (!ParseColorText(text, &colour, &why)) {
+        const auto detail = why.find(": ");
+        *error = "--background: '" + text + "' is neither 'checker' nor a colour R,G,B" +
+                 (detail == std::string::npos ? "" : why.substr(detail));
+        return false;
+    }
+    background->checker = false;
+    background->colour = colour;
+    return true;
+}
 
 int RunRender(const HostOptions& hostOptions, const RenderOptions& options) {
     if (options.size < 8 || options.size > 8192) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct SampleSlotBackground;
+
 struct ShowOptions {
     std::vector<std::string> settings;  // NAME=VALUE
 };
@@ -27,6 +29,16 @@ struct RenderOptions {
     int material = 1;   // which one, from 1
 };
 
+struct ThumbnailOptions {
+    std::string library;  // the scene file
+    std::string output;   // the folder
+    int size = 128;
+    std::string background = "checker";
+    int threads = 0;        // every core
+    std::string materials;  // "A-B", from 1; empty: all
+    std::string cache;      // the cache folder; empty: none
+};
+
 struct PanelOptions {
     std::vector<std::string> settings;  // NAME=VALUE
     std::vector<std::string> maps;      // NAME=FILE
@@ -44,6 +56,9 @@ struct LoadOptions {
     std::string file;
 };
 
+// "checker" or a colour R,G,B: the slot's background; false with the reason.
+bool ParseBackground(const std::string& text, SampleSlotBackground* background, std::string* error);
+
 struct ServeOptions {
     int port = 8265;
     std::string bind = "127.0.0.1";
@@ -60,6 +75,7 @@ struct ServeOptions {
 int RunClasses(const HostOptions& host);
 int RunShow(const HostOptions& host, const ShowOptions& options);
 int RunRender(const HostOptions& host, const RenderOptions& options);
+int RunThumbnails(const HostOptions& host, const ThumbnailOptions& options);
 int RunPanel(const HostOptions& host, const PanelOptions& options);
 int RunSave(const HostOptions& host, const SaveOptions& options);
 int RunLoad(const HostOptions& host, const LoadOptions& options);

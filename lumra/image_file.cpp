@@ -69,12 +69,8 @@ void AppendToString(void* context, void* data, int size) {
 
 bool WritePng(const std::string& path, int width, int height, const float* rgb,
               std::string& error) {
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    std::vector<unsigned char> bytes(count);
-    for (size_t i = 0; i < count; ++i) bytes[i] = DisplayByte(rgb[i]);
     std::string encoded;
-    if (!stbi_write_png_to_func(AppendToString, &encoded, width, height, 3, bytes.data(),
-                                width * 3)) {
+    if (!EncodePng(width, height, rgb, &encoded)) {
         error = "cannot encode \"" + path + "\" as PNG";
         return false;
     }
@@ -150,6 +146,20 @@ void EncodeChannel(const unsigned char* data, int n, std::string& out) {
 }
 
 }  // namespace
+
+std::vector<unsigned char> DisplayBytes(const float* values, std::size_t count) {
+    std::vector<unsigned char> bytes(count);
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = DisplayByte(values[i]);
+    return bytes;
+}
+
+bool EncodePng(int width, int height, const float* rgb, std::string* png) {
+    const std::vector<unsigned char> bytes =
+        DisplayBytes(rgb, static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    png->clear();
+    return stbi_write_png_to_func(AppendToString, png, width, height, 3, bytes.data(), width * 3) !=
+           0;
+}
 
 std::string EncodeRadianceHdr(int width, int height, const float* rgb) {
     std::string out = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(height) +

@@ -4,7 +4,9 @@
 
 #include "host_image.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // Writes linear RGB (three floats a pixel, rows from the top) as the file's
 // extension asks, in any letter case:
@@ -16,6 +18,13 @@
 // picture or a file that cannot be written.
 bool WriteImageFile(const std::string& path, int width, int height, const float* rgb,
                     std::string& error);
+
+// The 8-bit display encoding of linear values that .png files get: clamped to
+// 0..1, gamma 2.2, rounded.
+std::vector<unsigned char> DisplayBytes(const float* values, std::size_t count);
+// The bytes of the .png file WriteImageFile writes for the picture; false when it
+// cannot be encoded.
+bool EncodePng(int width, int height, const float* rgb, std::string* png);
 
 // Reads any picture the host reads into linear RGBA (8- and 16-bit files
 // decoded with gamma 2.2).

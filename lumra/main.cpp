@@ -106,6 +106,36 @@ int Run(int argc, char** argv) {
                         "A contact sheet: the five reflectance models in columns and glossiness "
                         "values in rows, each cell labelled");
 
+    ThumbnailOptions thumbs;
+    auto* thumbsCmd = app.add_subcommand(
+        "thumbnails",
+        "Draw every material of a library (a scene file, see 'save') in its sample slot: one "
+        "PNG per material named from its index and name, index.json (index, name, class, "
+        "file, the hash of what it was drawn from, warnings) and labelled contact sheets "
+        "(sheet.png, sheet-2.png... of 256 cells each). Each picture equals 'render --scene "
+        "LIB --material N'. Other files of the folder are left alone.");
+    thumbsCmd->add_option("LIB", thumbs.library, "The library: a scene file")->required();
+    thumbsCmd->add_option("-o,--output", thumbs.output, "The folder to write (made if missing)")
+        ->required();
+    thumbsCmd->add_option("--size", thumbs.size, "Thumbnail size in pixels")->capture_default_str();
+    thumbsCmd
+        ->add_option("--background", thumbs.background,
+                     "The slots' background: 'checker' or a colour R,G,B")
+        ->capture_default_str();
+    thumbsCmd
+        ->add_option("--threads", thumbs.threads,
+                     "Threads, each drawing whole materials, from 1 to " +
+                         std::to_string(kMaxRenderThreads) + " (default: every core)")
+        ->check(CLI::Range(1, kMaxRenderThreads));
+    thumbsCmd->add_option("--materials", thumbs.materials,
+                          "Draw only materials A to B, counted from 1 as 'load' lists them: A-B, "
+                          "A- (to the end) or A; a range past the end stops at the last one "
+                          "(one range per job of a render farm's job array)");
+    thumbsCmd->add_option("--cache", thumbs.cache,
+                          "A cache folder: a material whose hash (its saved data, its textures' "
+                          "bytes, the size, the background and the program's modules) is "
+                          "unchanged is copied from it, not drawn again. Jobs may share one.");
+
     PanelOptions panel;
     auto* panelCmd = app.add_subcommand(
         "panel",
@@ -204,6 +234,7 @@ int Run(int argc, char** argv) {
     if (classes->parsed()) return RunClasses(host);
     if (showCmd->parsed()) return RunShow(host, show);
     if (renderCmd->parsed()) return RunRender(host, render);
+    if (thumbsCmd->parsed()) return RunThumbnails(host, thumbs);
     if (panelCmd->parsed()) return RunPanel(host, panel);
     if (saveCmd->parsed()) return RunSave(host, save);
     if (loadCmd->parsed()) return RunLoad(host, load);

@@ -12,6 +12,8 @@ packages=(
   # lumra serve: HTTP and JSON; its browser tests: the browser (Node below).
   libcpp-httplib-dev nlohmann-json3-dev
   chromium
+  # Thumbnails: the cache's hashes (index.json is JSON as above).
+  libssl-dev
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   clang
   # The Windows build and its tests: the cross compiler (posix threads), Wine and a

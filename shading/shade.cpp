@@ -5,6 +5,7 @@
 #include "material/lumra_mtl.h"
 #include "material/preview_environment.h"
 #include "shading/gloss.h"
+#include "shading/ishadeseed.h"
 #include "shading/shade_random.h"
 #include "shading/shade_statistics.h"
 #include "shading/tone_curve.h"
@@ -265,9 +266,13 @@ void LumraMtl::Shade(ShadeContext& sc) {
     const float rw = Clamp01(F * s);
 
     // 15. This call's random stream, drawn from a copy that lives in registers
-    // and is handed back to the thread at the end.
+    // and is handed back to the thread at the end. Its seed is the host's choice
+    // when the context offers one, else the next value of the shared counter.
     ShadeRandom& threadRandom = ThreadShadeRandom();
-    threadRandom.Restart(AdvanceShadeCallCounter());
+    BaseInterface* seedSource = sc.GetInterface(LUMRA_SHADE_SEED_INTERFACE);
+    threadRandom.Restart(seedSource && seedSource->GetID() == LUMRA_SHADE_SEED_INTERFACE
+                             ? static_cast<IShadeSeed*>(seedSource)->ShadeSeed()
+                             : AdvanceShadeCallCounter());
     ShadeRandom random = threadRandom;
 
     // 16. Progressive loop: samples are averaged until kSettledIterations iterations,

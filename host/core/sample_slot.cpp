@@ -62,6 +62,23 @@ Color SampleSlot::BackgroundAt(float x, float y) const {
     return Color(v, v, v);
 }
 
+bool SampleSlot::Hit(float x, float y, float* distance) const {
+    const Point3 d = RayDirection(x, y);
+    // Ray from the camera at the origin: |t d - c|² = 1.
+    const float b = d % kSphereCentre;
+    const float disc = b * b - (kSphereCentre % kSphereCentre - 1.0f);
+    if (disc < 0.0f) return false;
+    if (distance) *distance = b - std::sqrt(disc);
+    return true;
+}
+
+int SampleSlot::RowHits(int y) const {
+    int hits = 0;
+    for (int x = 0; x < width_; ++x)
+        hits += Hit(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f) ? 1 : 0;
+    return hits;
+}
+
 Point3 SampleSlot::RayDirection(float x, float y) const {
     const float sx = (x - 0.5f * static_cast<float>(width_)) * pixelScale_;
     const float sy = (0.5f * static_cast<float>(height_) - y) * pixelScale_;
@@ -69,6 +86,7 @@ Point3 SampleSlot::RayDirection(float x, float y) const {
 }
 
 SampleSlotContext::SampleSlotContext(SampleSlot& slot, TimeValue t) : slot_(slot), time_(t) {
+    seed_.next = slot.ShadeCallsBefore() + 1;
     nLights = slot.NumLights();
     doMaps = TRUE;
     filterMaps = TRUE;
@@ -77,12 +95,9 @@ SampleSlotContext::SampleSlotContext(SampleSlot& slot, TimeValue t) : slot_(slot
 bool SampleSlotContext::SetPixel(float x, float y) {
     x_ = x;
     y_ = y;
+    float t = 0.0f;
+    if (!slot_.Hit(x, y, &t)) return false;
     const Point3 d = slot_.RayDirection(x, y);
-    // Ray from the camera at the origin: |t d - c|² = 1.
-    const float b = d % kSphereCentre;
-    const float disc = b * b - (kSphereCentre % kSphereCentre - 1.0f);
-    if (disc < 0.0f) return false;
-    const float t = b - std::sqrt(disc);
     position_ = d * t;
     geometricNormal_ = Normalize(position_ - kSphereCentre);
     normal_ = geometricNormal_;
@@ -99,6 +114,11 @@ Color SampleSlotContext::ShadePixel(Mtl& mtl, float x, float y) {
     if (!SetPixel(x, y)) return slot_.BackgroundAt(x, y);
     mtl.Shade(*this);
     return out.c;
+}
+
+BaseInterface* SampleSlotContext::GetInterface(Interface_ID id) {
+    if (id == LUMRA_SHADE_SEED_INTERFACE) return &seed_;
+    return ShadeContext::GetInterface(id);
 }
 
 Point3 SampleSlotContext::ReflectVector() {
@@ -193,11 +213,19 @@ std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads, Tim
     const int width = slot.Width();
     const int height = slot.Height();
     std::vector<Color> pixels(static_cast<std::size_t>(width) * height, Color(0.0f, 0.0f, 0.0f));
+    // Each row's first shading call, as a single-threaded render numbers them.
+    std::vector<std::uint64_t> rowFirstCall(static_cast<std::size_t>(height));
+    std::uint64_t calls = slot.ShadeCallsBefore();
+    for (int y = 0; y < height; ++y) {
+        rowFirstCall[static_cast<std::size_t>(y)] = calls + 1;
+        calls += static_cast<std::uint64_t>(slot.RowHits(y));
+    }
     std::atomic<int> nextRow{0};
     std::atomic<int> rowsDone{0};
     auto work = [&] {
         SampleSlotContext sc(slot, t);
         for (int y = nextRow++; y < height; y = nextRow++) {
+            sc.SetNextShadeCall(rowFirstCall[static_cast<std::size_t>(y)]);
             for (int x = 0; x < width; ++x) {
                 pixels[static_cast<std::size_t>(y) * width + x] =
                     sc.ShadePixel(mtl, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);

@@ -7,7 +7,9 @@
 #pragma once
 
 #include "imtl.h"
+#include "shading/ishadeseed.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -48,6 +50,19 @@ public:
 
     // Camera-space width of one pixel at unit distance from the camera.
     float PixelScale() const { return pixelScale_; }
+    // Whether the ray through a pixel position meets the sphere, and at which
+    // distance along its direction.
+    bool Hit(float x, float y, float* distance = nullptr) const;
+    // How many pixels of row y (pixel centres at +0.5) show the sphere: the
+    // shading calls the row takes.
+    int RowHits(int y) const;
+
+    // The shading calls the module is taken to have made before this slot: a
+    // render seeds the pixel of its n-th shading call, in row order, as the
+    // module's shared counter seeds call n + ShadeCallsBefore() of a
+    // single-threaded render. 0, the default, is a freshly loaded module.
+    void SetShadeCallsBefore(std::uint64_t calls) { callsBefore_ = calls; }
+    std::uint64_t ShadeCallsBefore() const { return callsBefore_; }
 
     static constexpr float kCameraDistance = 4.0f;
 
@@ -55,6 +70,7 @@ private:
     int width_, height_;
     SampleSlotBackground background_;
     float pixelScale_;
+    std::uint64_t callsBefore_ = 0;
     SampleSlotLight key_;
     SampleSlotLight back_;
 };
@@ -62,7 +78,9 @@ private:
 // Renders the slot with the material, rows shared out among `threads` threads
 // (each with its own context); the material is updated for time t first, as the
 // host does before it shades. Pixels are row-major, top row first. progress, if
-// given, is called from the calling thread with the number of rows done.
+// given, is called from the calling thread with the number of rows done. Every
+// pixel is seeded as in a single-threaded render (see SetShadeCallsBefore), so
+// the picture is the same whatever the number of threads.
 CoreExport std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads,
                                                TimeValue t = 0,
                                                const std::function<void(int)>& progress = {});
@@ -75,8 +93,17 @@ public:
     // +0.5; false when the ray misses the sphere.
     bool SetPixel(float x, float y);
     // Shades the pixel with the material, or answers the background where the
-    // sphere is not: the colour the slot shows there.
+    // sphere is not: the colour the slot shows there. A shaded pixel takes the
+    // next shading call's seed (see SetNextShadeCall).
     Color ShadePixel(Mtl& mtl, float x, float y);
+
+    // The number, from 1, of the next shading call this context makes, which
+    // chooses its seed (ShadeSeedOfCall); each call advances it. A new context
+    // starts at the slot's ShadeCallsBefore() + 1.
+    void SetNextShadeCall(std::uint64_t n) { seed_.next = n; }
+    std::uint64_t NextShadeCall() const { return seed_.next; }
+    // The seeding interface, IShadeSeed; other ids as the host answers them.
+    BaseInterface* GetInterface(Interface_ID id) override;
 
     BOOL InMtlEditor() override { return TRUE; }
     LightDesc* Light(int n) override { return slot_.Light(n); }
@@ -115,8 +142,15 @@ public:
     Point3 VectorFrom(const Point3& p, RefFrame ifrom) override;
 
 private:
+    // Seeds shading calls by their number.
+    struct Seed : IShadeSeed {
+        std::uint64_t next = 1;
+        std::uint32_t ShadeSeed() override { return ShadeSeedOfCall(next++); }
+    };
+
     SampleSlot& slot_;
     TimeValue time_;
+    Seed seed_;
     float x_ = 0.0f, y_ = 0.0f;
     Point3 position_{0.0f, 0.0f, 0.0f};
     Point3 objectPosition_{0.0f, 0.0f, 0.0f};

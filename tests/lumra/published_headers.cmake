@@ -5,7 +5,7 @@
 #
 #   cmake -DSOURCE_DIR=<repository> -P published_headers.cmake
 cmake_minimum_required(VERSION 3.25)
-set(published material/ilumramtl.h shading/ishadestatistics.h)
+set(published material/ilumramtl.h shading/ishadestatistics.h shading/ishadeseed.h)
 set(plugin_folders "material|shading|brdf|io|ui|plugin")
 
 file(GLOB sources ${SOURCE_DIR}/lumra/*.h ${SOURCE_DIR}/lumra/*.cpp)

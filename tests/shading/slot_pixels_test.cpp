@@ -2,7 +2,8 @@
 // steer the progressive loop: rendered on one thread from a fixed call counter,
 // through the host's preview environment, each slot's pixels must hash to the
 // value recorded when the loop was first written. Any change of the shading
-// arithmetic, however small, shows here.
+// arithmetic, however small, shows here. The slot's own seeding must give the
+// same pixels on any number of threads.
 //
 // The hashes belong to this platform's build (glibc's single-precision maths on
 // x86-64); elsewhere the test is skipped.
@@ -137,6 +138,27 @@ const Setting kSettings[] = {
 
 class SlotPixels : public ShadeTest {};
 
+// A host that does not choose seeds: every call is seeded from the module's
+// shared counter.
+class CounterSeededContext : public SampleSlotContext {
+public:
+    using SampleSlotContext::SampleSlotContext;
+    BaseInterface* GetInterface(Interface_ID id) override {
+        return id == LUMRA_SHADE_SEED_INTERFACE ? nullptr : SampleSlotContext::GetInterface(id);
+    }
+};
+
+std::vector<Color> RenderCounterSeeded(Mtl& mtl, SampleSlot& slot) {
+    Interval valid = FOREVER;
+    mtl.Update(0, valid);
+    CounterSeededContext sc(slot);
+    std::vector<Color> pixels;
+    for (int y = 0; y < slot.Height(); ++y)
+        for (int x = 0; x < slot.Width(); ++x)
+            pixels.push_back(sc.ShadePixel(mtl, x + 0.5f, y + 0.5f));
+    return pixels;
+}
+
 }  // namespace
 
 TEST_F(SlotPixels, EveryModelAndSettingKeepsItsExactPixels) {
@@ -150,7 +172,18 @@ TEST_F(SlotPixels, EveryModelAndSettingKeepsItsExactPixels) {
         setting.set(mtl->pblock);
         SampleSlot slot(24, 24);
         shadeCallCounter = 1000;
-        const std::uint64_t hash = PixelHash(RenderSampleSlot(*mtl, slot, 1));
+        const std::uint64_t hash = PixelHash(RenderCounterSeeded(*mtl, slot));
         EXPECT_EQ(hash, setting.hash) << setting.name << ": 0x" << std::hex << hash;
+        // The slot's seeds follow the counter's single-threaded order, whatever
+        // the threads; the counter itself is left alone.
+        slot.SetShadeCallsBefore(1000);
+        for (int threads : {1, 2, 7}) {
+            const std::uint64_t seeded = PixelHash(RenderSampleSlot(*mtl, slot, threads));
+            EXPECT_EQ(seeded, setting.hash)
+                << setting.name << ", " << threads << " threads: 0x" << std::hex << seeded;
+        }
+        std::uint32_t hits = 0;
+        for (int y = 0; y < slot.Height(); ++y) hits += static_cast<std::uint32_t>(slot.RowHits(y));
+        EXPECT_EQ(shadeCallCounter.load(), 1000u + hits) << setting.name;
     }
 }
