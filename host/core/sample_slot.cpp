@@ -210,6 +210,12 @@ std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads, Tim
                                     const std::function<void(int)>& progress) {
     Interval valid = FOREVER;
     mtl.Update(t, valid);
+    return ShadeSampleSlot(mtl, slot, threads, t, progress);
+}
+
+std::vector<Color> ShadeSampleSlot(Mtl& mtl, SampleSlot& slot, int threads, TimeValue t,
+                                   const std::function<void(int)>& progress,
+                                   const std::atomic<bool>* stop) {
     const int width = slot.Width();
     const int height = slot.Height();
     std::vector<Color> pixels(static_cast<std::size_t>(width) * height, Color(0.0f, 0.0f, 0.0f));
@@ -225,6 +231,11 @@ std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads, Tim
     auto work = [&] {
         SampleSlotContext sc(slot, t);
         for (int y = nextRow++; y < height; y = nextRow++) {
+            // A stop leaves the rows not yet begun; the progress still reaches the end.
+            if (stop && stop->load()) {
+                ++rowsDone;
+                continue;
+            }
             sc.SetNextShadeCall(rowFirstCall[static_cast<std::size_t>(y)]);
             for (int x = 0; x < width; ++x) {
                 pixels[static_cast<std::size_t>(y) * width + x] =

@@ -9,6 +9,7 @@
 #include "imtl.h"
 #include "shading/ishadeseed.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -84,6 +85,14 @@ private:
 CoreExport std::vector<Color> RenderSampleSlot(Mtl& mtl, SampleSlot& slot, int threads,
                                                TimeValue t = 0,
                                                const std::function<void(int)>& progress = {});
+// Shades the slot as RenderSampleSlot does, without updating the material first
+// (a host that updates on its own thread calls this from a render thread). With
+// `stop`, each thread looks at it before every row and leaves the rows that remain
+// once it is set: their pixels stay black.
+CoreExport std::vector<Color> ShadeSampleSlot(Mtl& mtl, SampleSlot& slot, int threads,
+                                              TimeValue t = 0,
+                                              const std::function<void(int)>& progress = {},
+                                              const std::atomic<bool>* stop = nullptr);
 
 class CoreExport SampleSlotContext : public ShadeContext {
 public:

@@ -80,26 +80,10 @@ void PreviewRenderer::Render(Mtl* mtl, long long generation) {
 }
 
 bool PreviewRenderer::Pass(Mtl* mtl, int side, std::vector<Color>* pixels) {
+    // The material was updated on the host's thread; the stop is looked at before
+    // every row, so a new edit waits one row at most. Each pixel is seeded as in a
+    // single-threaded render: the same edit gives the same picture.
     SampleSlot slot(side, side, background_);
-    pixels->assign(static_cast<std::size_t>(side) * side, Color(0.0f, 0.0f, 0.0f));
-    std::atomic<int> nextRow{0};
-    auto work = [&] {
-        SampleSlotContext sc(slot, 0);
-        // The stop is looked at before every row: a new edit waits one row at most.
-        for (int y = nextRow++; y < side && !cancel_; y = nextRow++)
-            for (int x = 0; x < side; ++x)
-                (*pixels)[static_cast<std::size_t>(y) * side + x] =
-                    sc.ShadePixel(*mtl, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
-    };
-    std::vector<std::thread> workers;
-    for (int i = 1; i < threads_; ++i) {
-        try {
-            workers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // the threads there are share the rows
-        }
-    }
-    work();
-    for (std::thread& w : workers) w.join();
+    *pixels = ShadeSampleSlot(*mtl, slot, threads_, 0, {}, &cancel_);
     return !cancel_;
 }

@@ -182,8 +182,26 @@ TEST_F(SlotPixels, EveryModelAndSettingKeepsItsExactPixels) {
             EXPECT_EQ(seeded, setting.hash)
                 << setting.name << ", " << threads << " threads: 0x" << std::hex << seeded;
         }
+        // A host that updated the material itself shades the same picture.
+        const std::uint64_t shaded = PixelHash(ShadeSampleSlot(*mtl, slot, 2));
+        EXPECT_EQ(shaded, setting.hash)
+            << setting.name << ", shaded only: 0x" << std::hex << shaded;
         std::uint32_t hits = 0;
         for (int y = 0; y < slot.Height(); ++y) hits += static_cast<std::uint32_t>(slot.RowHits(y));
         EXPECT_EQ(shadeCallCounter.load(), 1000u + hits) << setting.name;
     }
+}
+
+TEST_F(SlotPixels, AStoppedSlotLeavesTheRowsNotBegunUnshaded) {
+    LumraMtl* mtl = NewMaterial();
+    Interval valid = FOREVER;
+    mtl->Update(0, valid);
+    SampleSlot slot(16, 16);
+    const std::atomic<bool> stop{true};
+    int lastProgress = -1;
+    const std::vector<Color> pixels = ShadeSampleSlot(
+        *mtl, slot, 2, 0, [&](int rows) { lastProgress = rows; }, &stop);
+    ASSERT_EQ(pixels.size(), 16u * 16u);
+    for (const Color& c : pixels) EXPECT_EQ(c.r + c.g + c.b, 0.0f);
+    EXPECT_EQ(lastProgress, 16);  // the progress still reaches its end
 }
