@@ -1,0 +1,202 @@
+// OpenEXR through the OpenEXR library, from the bytes in memory: scanline and tiled
+// files, and the first part of multi-part ones, as RGBA (luminance-chroma and
+// luminance files become RGB; a missing alpha is 1).
+#include "image_readers.h"
+
+#include <OpenEXR/ImfArray.h>
+#include <OpenEXR/ImfIO.h>
+#include <OpenEXR/ImfRgbaFile.h>
+#include <OpenEXR/ImfTileDescription.h>
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+// The file ended before what its header announced.
+struct EndsEarly : std::runtime_error {
+    EndsEarly() : std::runtime_error("the file ends early") {}
+};
+
+class MemoryStream : public Imf::IStream {
+public:
+    MemoryStream(const unsigned char* data, std::size_t size)
+        : Imf::IStream("picture"), data_(data), size_(size) {}
+    bool isMemoryMapped() const override { return true; }
+    char* readMemoryMapped(int n) override {
+        Check(n);
+        char* p = reinterpret_cast<char*>(const_cast<unsigned char*>(data_)) + pos_;
+        pos_ += static_cast<std::uint64_t>(n);
+        return p;
+    }
+    bool read(char c[], int n) override {
+        Check(n);
+        std::memcpy(c, data_ + pos_, static_cast<std::size_t>(n));
+        pos_ += static_cast<std::uint64_t>(n);
+        return pos_ < size_;
+    }
+    std::uint64_t tellg() override { return pos_; }
+    void seekg(std::uint64_t pos) override { pos_ = pos; }
+
+private:
+    void Check(int n) const {
+        if (n < 0 || pos_ > size_ || static_cast<std::uint64_t>(n) > size_ - pos_)
+            throw EndsEarly();
+    }
+    const unsigned char* data_;
+    std::size_t size_;
+    std::uint64_t pos_ = 0;
+};
+
+// Scanlines that each stored block of a scanline file holds, by compression (as
+// stored in the file: any byte).
+int LinesPerBlock(int c) {
+    switch (c) {
+        case Imf::ZIP_COMPRESSION:
+        case Imf::PXR24_COMPRESSION:
+            return 16;
+        case Imf::PIZ_COMPRESSION:
+        case Imf::B44_COMPRESSION:
+        case Imf::B44A_COMPRESSION:
+        case Imf::DWAA_COMPRESSION:
+            return 32;
+        case Imf::DWAB_COMPRESSION:
+            return 256;
+        default:
+            return 1;
+    }
+}
+
+std::int32_t I32(const unsigned char* p) {
+    return static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
+                                     (std::uint32_t(p[3]) << 24));
+}
+
+// What the first part's header says, read before the library sees the file: it
+// takes memory for the picture's tables as it opens a file, so the size and the
+// attributes are checked first.
+struct ExrLayout {
+    std::int64_t width = 0, height = 0;
+    int compression = 0;
+    bool tiled = false;
+    std::int64_t tileWidth = 1, tileHeight = 1;
+};
+
+// Walks every header of the file (one, or one a part), each attribute within the
+// file; false with the reason.
+bool ScanExrHeaders(const unsigned char* d, std::size_t size, ExrLayout& l, std::string& why) {
+    if (size < 8) return why = "the file is cut short in its header", false;
+    const bool multiPart = d[5] & 0x10;
+    std::size_t pos = 8;
+    bool sawWindow = false;
+    for (int part = 0;; ++part) {
+        if (part > 0 && (!multiPart || (pos < size && d[pos] == 0))) break;
+        for (;;) {
+            if (pos >= size) return why = "the file is cut short in its header", false;
+            if (d[pos] == 0) {  // the end of this header
+                ++pos;
+                break;
+            }
+            const auto* name = reinterpret_cast<const char*>(d + pos);
+            const void* nameEnd = std::memchr(d + pos, 0, std::min<std::size_t>(size - pos, 256));
+            if (!nameEnd) return why = "the file is damaged: an attribute name does not end", false;
+            pos = static_cast<std::size_t>(static_cast<const unsigned char*>(nameEnd) - d) + 1;
+            const void* typeEnd = std::memchr(d + pos, 0, std::min<std::size_t>(size - pos, 256));
+            if (!typeEnd) return why = "the file is damaged: an attribute type does not end", false;
+            pos = static_cast<std::size_t>(static_cast<const unsigned char*>(typeEnd) - d) + 1;
+            if (size - pos < 4) return why = "the file is cut short in its header", false;
+            const std::int32_t bytes = I32(d + pos);
+            pos += 4;
+            if (bytes < 0 || static_cast<std::size_t>(bytes) > size - pos)
+                return why = "the file is cut short in its header", false;
+            const unsigned char* value = d + pos;
+            pos += static_cast<std::size_t>(bytes);
+            if (part != 0) continue;
+            const std::string attribute(name);
+            if (attribute == "dataWindow" && bytes == 16) {
+                l.width = std::int64_t(I32(value + 8)) - I32(value) + 1;
+                l.height = std::int64_t(I32(value + 12)) - I32(value + 4) + 1;
+                sawWindow = true;
+            } else if (attribute == "compression" && bytes == 1) {
+                l.compression = value[0];
+            } else if (attribute == "tiles" && bytes == 9) {
+                l.tiled = true;
+                l.tileWidth = std::max<std::int64_t>(static_cast<std::uint32_t>(I32(value)), 1);
+                l.tileHeight =
+                    std::max<std::int64_t>(static_cast<std::uint32_t>(I32(value + 4)), 1);
+            }
+        }
+    }
+    if (!sawWindow) return why = "the file is damaged: it has no data window", false;
+    return true;
+}
+
+}  // namespace
+
+bool DecodeExr(const unsigned char* data, std::size_t size, ImageSink& sink) {
+    ExrLayout layout;
+    std::string why;
+    if (!ScanExrHeaders(data, size, layout, why)) return sink.Fail(why);
+    if (!sink.CheckSize(layout.width, layout.height)) return false;
+    // Every stored block takes an 8-byte entry in the offset table and at least 8
+    // bytes of its own.
+    const std::int64_t blocks =
+        layout.tiled ? ((layout.width + layout.tileWidth - 1) / layout.tileWidth) *
+                           ((layout.height + layout.tileHeight - 1) / layout.tileHeight)
+                     : (layout.height + LinesPerBlock(layout.compression) - 1) /
+                           LinesPerBlock(layout.compression);
+    if (static_cast<std::uint64_t>(blocks) * 16 > size)
+        return sink.CutShort(size, layout.width, layout.height);
+    try {
+        MemoryStream stream(data, size);
+        Imf::RgbaInputFile file(stream);
+        const Imath::Box2i dw = file.dataWindow();
+        const std::int64_t width = std::int64_t(dw.max.x) - dw.min.x + 1;
+        const std::int64_t height = std::int64_t(dw.max.y) - dw.min.y + 1;
+        if (!sink.CheckSize(width, height)) return false;
+        // Every stored block takes an 8-byte entry in the offset table and at
+        // least 8 bytes of its own.
+        std::int64_t blocks = 0;
+        if (file.header().hasTileDescription()) {
+            const Imf::TileDescription& td = file.header().tileDescription();
+            const std::int64_t tx = std::max<std::int64_t>(td.xSize, 1);
+            const std::int64_t ty = std::max<std::int64_t>(td.ySize, 1);
+            blocks = ((width + tx - 1) / tx) * ((height + ty - 1) / ty);
+        } else {
+            const int lines = LinesPerBlock(static_cast<int>(file.header().compression()));
+            blocks = (height + lines - 1) / lines;
+        }
+        if (static_cast<std::uint64_t>(blocks) * 16 > size)
+            return sink.CutShort(size, width, height);
+        if (!sink.Begin(width, height)) return false;
+
+        const auto w = static_cast<int>(width);
+        const auto h = static_cast<int>(height);
+        Imf::Array2D<Imf::Rgba> pixels(h, w);
+        file.setFrameBuffer(&pixels[0][0] - dw.min.x - static_cast<ptrdiff_t>(dw.min.y) * w, 1,
+                            static_cast<size_t>(w));
+        file.readPixels(dw.min.y, dw.max.y);
+        for (int y = 0; y < h; ++y) {
+            float* out = sink.Row(y);
+            for (int x = 0; x < w; ++x) {
+                const Imf::Rgba& p = pixels[y][x];
+                *out++ = p.r;
+                *out++ = p.g;
+                *out++ = p.b;
+                *out++ = p.a;
+            }
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const EndsEarly&) {
+        return sink.Fail("the file is cut short: its " + std::to_string(size) +
+                         " bytes end before the picture does");
+    } catch (const std::exception& e) {
+        return sink.Fail(std::string("the OpenEXR file is damaged or of a kind not read: ") +
+                         e.what());
+    }
+}
