@@ -83,30 +83,72 @@ struct ExrLayout {
     int compression = 0;
     bool tiled = false;
     std::int64_t tileWidth = 1, tileHeight = 1;
+    std::int64_t chunkCount = -1;  // as multi-part files state it
 };
+
+// The blocks of a part, each with an entry of the offset table the library reads.
+std::int64_t Blocks(const ExrLayout& l) {
+    if (l.chunkCount >= 0) return l.chunkCount;
+    if (l.width <= 0 || l.height <= 0) return 0;
+    if (l.tiled)
+        return ((l.width + l.tileWidth - 1) / l.tileWidth) *
+               ((l.height + l.tileHeight - 1) / l.tileHeight);
+    return (l.height + LinesPerBlock(l.compression) - 1) / LinesPerBlock(l.compression);
+}
 
 // Walks every header of the file (one, or one a part), each attribute within the
 // file; false with the reason.
+// The attribute values the library takes memory for from numbers inside them, checked
+// against the attribute's own size.
+bool AttributeHoldsItself(const std::string& type, const unsigned char* v, std::int32_t size) {
+    if (type == "stringvector") {  // strings, each with its length first
+        for (std::int64_t at = 0; at < size;) {
+            if (size - at < 4) return false;
+            const std::int32_t n = I32(v + at);
+            if (n < 0 || n > size - at - 4) return false;
+            at += 4 + n;
+        }
+    } else if (type == "preview") {  // width, height, then 4 bytes a pixel
+        if (size < 8) return false;
+        const std::uint64_t w = static_cast<std::uint32_t>(I32(v)),
+                            h = static_cast<std::uint32_t>(I32(v + 4));
+        if (w * h * 4 != static_cast<std::uint64_t>(size) - 8) return false;
+    }
+    return true;
+}
+
+// Walks every header of the file (one, or one a part) as the library will read
+// it, each attribute within the file; false with the reason.
 bool ScanExrHeaders(const unsigned char* d, std::size_t size, ExrLayout& l, std::string& why) {
     if (size < 8) return why = "the file is cut short in its header", false;
     const bool multiPart = d[5] & 0x10;
+    // Names and type names of at most 31 bytes, or 255 in files that say so.
+    const std::size_t longest = (d[5] & 0x04) ? 255 : 31;
     std::size_t pos = 8;
     bool sawWindow = false;
+    std::int64_t blocks = 0;
+    auto text = [&](std::string& out) {
+        const std::size_t room = std::min<std::size_t>(size - pos, longest + 1);
+        const void* end = std::memchr(d + pos, 0, room);
+        if (!end) return false;
+        out.assign(reinterpret_cast<const char*>(d + pos),
+                   static_cast<const unsigned char*>(end) - (d + pos));
+        pos += out.size() + 1;
+        return true;
+    };
     for (int part = 0;; ++part) {
         if (part > 0 && (!multiPart || (pos < size && d[pos] == 0))) break;
+        ExrLayout here;
         for (;;) {
             if (pos >= size) return why = "the file is cut short in its header", false;
             if (d[pos] == 0) {  // the end of this header
                 ++pos;
                 break;
             }
-            const auto* name = reinterpret_cast<const char*>(d + pos);
-            const void* nameEnd = std::memchr(d + pos, 0, std::min<std::size_t>(size - pos, 256));
-            if (!nameEnd) return why = "the file is damaged: an attribute name does not end", false;
-            pos = static_cast<std::size_t>(static_cast<const unsigned char*>(nameEnd) - d) + 1;
-            const void* typeEnd = std::memchr(d + pos, 0, std::min<std::size_t>(size - pos, 256));
-            if (!typeEnd) return why = "the file is damaged: an attribute type does not end", false;
-            pos = static_cast<std::size_t>(static_cast<const unsigned char*>(typeEnd) - d) + 1;
+            if (part > 1000) return why = "the file is damaged: it has too many parts", false;
+            std::string attribute, type;
+            if (!text(attribute) || !text(type) || type.empty())
+                return why = "the file is damaged: an attribute's name or type is too long", false;
             if (size - pos < 4) return why = "the file is cut short in its header", false;
             const std::int32_t bytes = I32(d + pos);
             pos += 4;
@@ -114,23 +156,37 @@ bool ScanExrHeaders(const unsigned char* d, std::size_t size, ExrLayout& l, std:
                 return why = "the file is cut short in its header", false;
             const unsigned char* value = d + pos;
             pos += static_cast<std::size_t>(bytes);
-            if (part != 0) continue;
-            const std::string attribute(name);
+            if (!AttributeHoldsItself(type, value, bytes))
+                return why =
+                           "the file is damaged: its attribute \"" + attribute + "\" is not whole",
+                       false;
             if (attribute == "dataWindow" && bytes == 16) {
-                l.width = std::int64_t(I32(value + 8)) - I32(value) + 1;
-                l.height = std::int64_t(I32(value + 12)) - I32(value + 4) + 1;
-                sawWindow = true;
+                here.width = std::int64_t(I32(value + 8)) - I32(value) + 1;
+                here.height = std::int64_t(I32(value + 12)) - I32(value + 4) + 1;
+                sawWindow = sawWindow || part == 0;
             } else if (attribute == "compression" && bytes == 1) {
-                l.compression = value[0];
+                here.compression = value[0];
             } else if (attribute == "tiles" && bytes == 9) {
-                l.tiled = true;
-                l.tileWidth = std::max<std::int64_t>(static_cast<std::uint32_t>(I32(value)), 1);
-                l.tileHeight =
+                here.tiled = true;
+                here.tileWidth = std::max<std::int64_t>(static_cast<std::uint32_t>(I32(value)), 1);
+                here.tileHeight =
                     std::max<std::int64_t>(static_cast<std::uint32_t>(I32(value + 4)), 1);
+            } else if (attribute == "chunkCount" && bytes == 4) {
+                here.chunkCount = I32(value);
+                if (here.chunkCount < 0)
+                    return why = "the file is damaged: a negative chunk count", false;
             }
         }
+        if (part == 0) l = here;
+        blocks += Blocks(here);
     }
     if (!sawWindow) return why = "the file is damaged: it has no data window", false;
+    // Every part's offset table is read when the file is opened: 8 bytes a block,
+    // and each block at least 8 bytes of its own.
+    if (static_cast<std::uint64_t>(blocks) * 16 > size)
+        return why = "the file is cut short: " + std::to_string(size) + " bytes cannot hold its " +
+                     std::to_string(blocks) + " blocks",
+               false;
     return true;
 }
 
@@ -139,17 +195,15 @@ bool ScanExrHeaders(const unsigned char* d, std::size_t size, ExrLayout& l, std:
 bool DecodeExr(const unsigned char* data, std::size_t size, ImageSink& sink) {
     ExrLayout layout;
     std::string why;
-    if (!ScanExrHeaders(data, size, layout, why)) return sink.Fail(why);
-    if (!sink.CheckSize(layout.width, layout.height)) return false;
-    // Every stored block takes an 8-byte entry in the offset table and at least 8
-    // bytes of its own.
-    const std::int64_t blocks =
-        layout.tiled ? ((layout.width + layout.tileWidth - 1) / layout.tileWidth) *
-                           ((layout.height + layout.tileHeight - 1) / layout.tileHeight)
-                     : (layout.height + LinesPerBlock(layout.compression) - 1) /
-                           LinesPerBlock(layout.compression);
-    if (static_cast<std::uint64_t>(blocks) * 16 > size)
-        return sink.CutShort(size, layout.width, layout.height);
+    // The size first: a header within the limit, then whether the file holds it.
+    if (ScanExrHeaders(data, size, layout, why) || layout.width > 0) {
+        if (!sink.CheckSize(layout.width, layout.height)) return false;
+    }
+    if (!why.empty()) {
+        if (why.find("cut short") != std::string::npos && layout.width > 0)
+            return sink.CutShort(size, layout.width, layout.height);
+        return sink.Fail(why);
+    }
     try {
         MemoryStream stream(data, size);
         Imf::RgbaInputFile file(stream);
