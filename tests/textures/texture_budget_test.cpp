@@ -19,6 +19,7 @@ namespace {
 class TextureBudget : public SceneTest {
 protected:
     void SetUp() override {
+        SceneTest::SetUp();
         dir_ = std::filesystem::temp_directory_path() /
                ("lumra_budget_" + std::to_string(getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -28,6 +29,7 @@ protected:
         SetMaxMaterialTextureBytes(kDefaultMaxMaterialTextureBytes);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
+        SceneTest::TearDown();
     }
 
     // An uncompressed 24-bit TGA of w x h grey pixels.
