@@ -96,11 +96,33 @@ std::int64_t Blocks(const ExrLayout& l) {
     return (l.height + LinesPerBlock(l.compression) - 1) / LinesPerBlock(l.compression);
 }
 
-// Walks every header of the file (one, or one a part), each attribute within the
-// file; false with the reason.
-// The attribute values the library takes memory for from numbers inside them, checked
-// against the attribute's own size.
-bool AttributeHoldsItself(const std::string& type, const unsigned char* v, std::int32_t size) {
+// Whether an attribute's value is as the library will read it: fixed-size types of
+// their size, and the types whose reader goes by counts inside the value (channel
+// lists, string vectors, previews) within the attribute. The library reads those
+// without looking at the attribute's size, so any difference would have it read the
+// rest of the header otherwise than the host checked it.
+bool AttributeHoldsItself(const std::string& type, const unsigned char* v, std::int32_t size,
+                          std::size_t longest) {
+    static const std::pair<const char*, std::int32_t> kFixed[] = {
+        {"box2i", 16},         {"box2f", 16},      {"int", 4},       {"float", 4},
+        {"double", 8},         {"compression", 1}, {"lineOrder", 1}, {"envmap", 1},
+        {"deepImageState", 1}, {"v2i", 8},         {"v2f", 8},       {"v2d", 16},
+        {"v3i", 12},           {"v3f", 12},        {"v3d", 24},      {"m33f", 36},
+        {"m33d", 72},          {"m44f", 64},       {"m44d", 128},    {"chromaticities", 32},
+        {"keycode", 28},       {"timecode", 8},    {"tiledesc", 9},  {"rational", 8}};
+    for (const auto& [name, bytes] : kFixed)
+        if (type == name) return size == bytes;
+    if (type == "chlist") {  // names with 16 bytes each, then an empty name
+        for (std::int64_t at = 0;;) {
+            if (at >= size) return false;
+            if (v[at] == 0) return at + 1 == size;
+            const std::size_t room =
+                std::min<std::size_t>(static_cast<std::size_t>(size - at), longest + 1);
+            const void* end = std::memchr(v + at, 0, room);
+            if (!end) return false;
+            at = (static_cast<const unsigned char*>(end) - v) + 1 + 16;
+        }
+    }
     if (type == "stringvector") {  // strings, each with its length first
         for (std::int64_t at = 0; at < size;) {
             if (size - at < 4) return false;
@@ -113,6 +135,8 @@ bool AttributeHoldsItself(const std::string& type, const unsigned char* v, std::
         const std::uint64_t w = static_cast<std::uint32_t>(I32(v)),
                             h = static_cast<std::uint32_t>(I32(v + 4));
         if (w * h * 4 != static_cast<std::uint64_t>(size) - 8) return false;
+    } else if (type == "floatvector") {
+        return size % 4 == 0;
     }
     return true;
 }
@@ -156,7 +180,7 @@ bool ScanExrHeaders(const unsigned char* d, std::size_t size, ExrLayout& l, std:
                 return why = "the file is cut short in its header", false;
             const unsigned char* value = d + pos;
             pos += static_cast<std::size_t>(bytes);
-            if (!AttributeHoldsItself(type, value, bytes))
+            if (!AttributeHoldsItself(type, value, bytes, longest))
                 return why =
                            "the file is damaged: its attribute \"" + attribute + "\" is not whole",
                        false;
