@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "text.h"
 
+#include "bitmaptex.h"
 #include "host_image.h"
 #include "regular_file.h"
 #include "winhost.h"
@@ -47,6 +48,14 @@ int Run(int argc, char** argv) {
                    "Refuse image files (textures, the preview environment) of more pixels than "
                    "this, before reading them")
         ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    std::uint64_t maxTextureBytes = kDefaultMaxMaterialTextureBytes;
+    app.add_option("--max-texture-memory", maxTextureBytes,
+                   "Refuse a texture whose picture would take the pictures of all the maps of "
+                   "one material past this many bytes (16 a pixel; K, M, G count in 1024s), "
+                   "before reading its pixels")
+        ->capture_default_str()
+        ->transform(CLI::AsSizeValue(false))
         ->check(CLI::PositiveNumber);
 
     auto* classes =
@@ -230,6 +239,7 @@ int Run(int argc, char** argv) {
         return status == 0 ? 0 : 1;
     }
     SetMaxImagePixels(maxImagePixels);
+    SetMaxMaterialTextureBytes(maxTextureBytes);
 
     if (classes->parsed()) return RunClasses(host);
     if (showCmd->parsed()) return RunShow(host, show);

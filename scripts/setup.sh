@@ -7,8 +7,10 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
+  # Pictures: each format read by a library made for untrusted files; stb only
+  # writes (and its decoder serves the benchmark of the readers that replaced it).
   libstb-dev libopenexr-dev
-  libpng-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev
   # lumra serve: HTTP and JSON; its browser tests: the browser (Node below).
   libcpp-httplib-dev nlohmann-json3-dev
   chromium

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -102,7 +104,64 @@ inline AColor EnvironmentTexels(const HostImage& img, const Point3& dir) {
 
 inline float Mono(const AColor& c) { return (c.r + c.g + c.b) / 3.0f; }
 
+// --- The texture budget of a material -------------------------------------------
+
+std::atomic<std::uint64_t> g_maxMaterialTextureBytes{kDefaultMaxMaterialTextureBytes};
+
+// Admissions one at a time: two textures of one material read on two render threads
+// cannot both fit in what is left for one.
+std::mutex& BudgetMutex() {
+    static std::mutex m;
+    return m;
+}
+
+// The materials that use `texture`, directly or through maps and parameter blocks.
+std::vector<Mtl*> MaterialsUsing(ReferenceTarget* texture) {
+    std::vector<Mtl*> materials;
+    std::unordered_set<ReferenceMaker*> seen;
+    std::vector<ReferenceTarget*> todo = {texture};
+    while (!todo.empty()) {
+        ReferenceTarget* t = todo.back();
+        todo.pop_back();
+        for (ReferenceMaker* m : t->Dependents()) {
+            if (!m || !seen.insert(m).second) continue;
+            if (auto* mtl = dynamic_cast<Mtl*>(m))
+                materials.push_back(mtl);
+            else if (m->IsRefTarget())
+                todo.push_back(static_cast<ReferenceTarget*>(m));
+        }
+    }
+    return materials;
+}
+
+// The picture memory of the bitmap textures `maker` reaches, each counted once,
+// `except` left out.
+std::uint64_t TextureBytesOf(ReferenceMaker* maker, const BMTex* except) {
+    std::uint64_t bytes = 0;
+    std::unordered_set<ReferenceMaker*> seen = {maker};
+    std::vector<ReferenceMaker*> todo = {maker};
+    while (!todo.empty()) {
+        ReferenceMaker* m = todo.back();
+        todo.pop_back();
+        if (auto* bitmap = dynamic_cast<BMTex*>(m); bitmap && bitmap != except)
+            bytes += bitmap->ImageBytes();
+        for (int i = 0; i < m->NumRefs(); ++i)
+            if (ReferenceTarget* r = m->GetReference(i); r && seen.insert(r).second)
+                todo.push_back(r);
+    }
+    return bytes;
+}
+
+// "64 KB", "256 MB", rounded to the nearest.
+std::string Megabytes(std::uint64_t bytes) {
+    if (bytes < (std::uint64_t(1) << 20)) return std::to_string((bytes + 512) >> 10) + " KB";
+    return std::to_string((bytes + (1 << 19)) >> 20) + " MB";
+}
+
 }  // namespace
+
+void SetMaxMaterialTextureBytes(std::uint64_t bytes) { g_maxMaterialTextureBytes = bytes; }
+std::uint64_t MaxMaterialTextureBytes() { return g_maxMaterialTextureBytes; }
 
 // --- StdUVGenImpl -------------------------------------------------------------
 
@@ -129,7 +188,37 @@ void BMTex::SetReference(int i, RefTargetHandle rtarg) {
     uvGenImpl_ = dynamic_cast<StdUVGenImpl*>(rtarg);
 }
 
-void BMTex::ForgetImage() { image_ = std::make_unique<LoadState>(); }
+void BMTex::ForgetImage() {
+    image_ = std::make_unique<LoadState>();
+    imageBytes_ = 0;
+}
+
+bool BMTex::AdmitPicture(int width, int height, std::string& reason) {
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 16;
+    const std::uint64_t budget = MaxMaterialTextureBytes();
+    const std::string picture =
+        std::to_string(width) + " x " + std::to_string(height) + " pixels take " + Megabytes(bytes);
+    std::lock_guard<std::mutex> lock(BudgetMutex());
+    const std::vector<Mtl*> materials = MaterialsUsing(this);
+    if (materials.empty() && bytes > budget) {
+        reason =
+            picture + ", more than the " + Megabytes(budget) + " the maps of a material may take";
+        return false;
+    }
+    for (Mtl* mtl : materials) {
+        const std::uint64_t others = TextureBytesOf(mtl, this);
+        if (others + bytes > budget) {
+            reason = picture + ": with the " + Megabytes(others) +
+                     " of the other maps of material \"" +
+                     winhost::WideToUtf8(mtl->GetName().data()) + "\" that is more than the " +
+                     Megabytes(budget) + " the maps of a material may take";
+            return false;
+        }
+    }
+    imageBytes_ = bytes;
+    return true;
+}
 
 void BMTex::SetMapName(const MCHAR* name, bool) {
     mapName_ = name ? name : L"";
@@ -159,13 +248,17 @@ void BMTex::Load(LoadState& state) {
     if (mapName_.empty()) return;  // no file chosen yet: black, and nothing to report
     const std::string path = Utf8Path(FileSystemPath(ResolveHostPath(mapName_.c_str())));
     std::string error;
-    if (!ReadHostImage(path, state.image, error, fileGamma_)) {
+    const ImageAdmission admit = [this](int width, int height, std::string& reason) {
+        return AdmitPicture(width, height, reason);
+    };
+    if (!ReadHostImage(path, state.image, error, fileGamma_, admit)) {
+        imageBytes_ = 0;
         // The names come from a scene file or a user: nothing in them may steer the
         // terminal.
-        const std::string message = "Bitmap texture: cannot read \"" +
-                                    winhost::WideToUtf8(mapName_.c_str()) + "\" (" + path +
-                                    "): " + error;
-        std::fputs((winhost::EscapeControls(message) + "\n").c_str(), stderr);
+        state.error =
+            winhost::EscapeControls("cannot read \"" + winhost::WideToUtf8(mapName_.c_str()) +
+                                    "\" (" + path + "): " + error);
+        std::fputs(("Bitmap texture: " + state.error + "\n").c_str(), stderr);
     }
 }
 
@@ -178,6 +271,11 @@ const HostImage& BMTex::Image() {
         });
     }
     return state.image;
+}
+
+std::string BMTex::ImageError() {
+    LoadState& state = *image_;
+    return state.ready.load(std::memory_order_acquire) ? state.error : std::string();
 }
 
 UVPlacement BMTex::CurrentPlacement() {

@@ -6,9 +6,21 @@
 #include "stdmat.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+
+// The memory the pictures of all the bitmap textures of one material may take
+// together (16 bytes a pixel, as the host holds them): a texture whose picture would
+// take the material's maps past it is refused when its header has been read, before
+// it is decoded, with the sizes named. A texture counts for every material that uses
+// it, directly or through another map; one that no material uses is held to the
+// budget alone. The default fits eight 4096 x 4096 maps, or two at the largest
+// picture size; it can be raised for work that needs more.
+constexpr std::uint64_t kDefaultMaxMaterialTextureBytes = std::uint64_t(2) << 30;  // 2 GiB
+CoreExport void SetMaxMaterialTextureBytes(std::uint64_t bytes);
+CoreExport std::uint64_t MaxMaterialTextureBytes();
 
 // How a texture sits on its coordinates. In texture slots, tiling scales the
 // picture about its centre and a positive offset moves the picture towards +u
@@ -72,8 +84,10 @@ private:
 // has only this spherical environment mapping, whichever mapping is chosen. The
 // filter type is kept for the host's dialogs; lookups are always bilinear.
 //
-// A file that cannot be read evaluates to black, and the reason is printed once
-// on standard error.
+// A file that cannot be read (missing, damaged, of a kind not read, over the pixel
+// limit or the material's texture budget) evaluates to black, as a texture without
+// a file does; the reason, with the file's name, is printed once on standard error
+// and kept (ImageError). The name stays as it was: the scene keeps it.
 //
 // In environment slots the texture offers the host's EnvironmentLookup, so that
 // environment lookups go from the direction straight to the texels.
@@ -121,6 +135,12 @@ public:
     // The picture, read on the first call after the name was set; empty when the
     // file could not be read.
     const HostImage& Image();
+    // Why the picture could not be read, naming the file; empty when it was read or
+    // has not been tried yet.
+    std::string ImageError();
+    // The memory the texture's picture takes, or is about to take while it is read:
+    // what it counts for in the budget of its materials.
+    std::uint64_t ImageBytes() const { return imageBytes_.load(); }
 
     void Update(TimeValue, Interval&) override {}
     void Reset() override;
@@ -139,6 +159,7 @@ private:
         std::once_flag once;
         std::atomic<bool> ready{false};
         HostImage image;
+        std::string error;
     };
 
     class Environment : public EnvironmentLookup {
@@ -151,6 +172,9 @@ private:
     };
 
     void Load(LoadState& state);
+    // Whether a picture of width x height may take its memory now (see
+    // SetMaxMaterialTextureBytes); reserves it when it may.
+    bool AdmitPicture(int width, int height, std::string& reason);
     void ForgetImage();
     UVPlacement CurrentPlacement();
     AColor WithAlphaSource(AColor c) const;
@@ -164,5 +188,6 @@ private:
     BOOL alphaAsMono_ = FALSE;
     float fileGamma_ = 2.2f;
     std::unique_ptr<LoadState> image_;
+    std::atomic<std::uint64_t> imageBytes_{0};
     Environment environment_{*this};
 };

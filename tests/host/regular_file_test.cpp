@@ -471,7 +471,7 @@ TEST_F(RegularFile, SparseFilesAndFilesOfAnotherKindAreRefusedBeforeTheyAreRead)
         {zeros, false, "claims 67108864 bytes but holds only 0 on the disk (a sparse file)"},
         {text, false, "not a scene file (no header chunk)"},
         {picture, true, "a sparse file"},
-        {text, true, "it is not a picture file this host reads"},
+        {text, true, "not a picture: the file is none of"},
     };
     for (const auto& c : cases) {
         const std::uint64_t before = BytesRead();

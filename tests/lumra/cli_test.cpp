@@ -446,3 +446,36 @@ TEST(LumraCli, FileNamesArePrintedWithControlCharactersEscaped) {
         EXPECT_EQ((r->out + r->err).find_first_of("\x1b\x07"), std::string::npos)
             << r->out << r->err;
 }
+
+TEST(LumraCli, TheTextureBudgetOfAMaterialIsASetting) {
+    // A 32 x 32 picture (16 KB in memory) in two map slots: 20 KB holds one of them.
+    std::string tga =
+        std::string("\0\0\2", 3) + std::string(9, '\0') + std::string("\x20\0\x20\0\x18\0", 6);
+    tga += std::string(32 * 32 * 3, '\x40');
+    const std::string a = (WorkFolder() / "budget_a.tga").string();
+    const std::string b = (WorkFolder() / "budget_b.tga").string();
+    std::ofstream(a, std::ios::binary) << tga;
+    std::ofstream(b, std::ios::binary) << tga;
+    const std::string maps = " render --size 8 -o '" + (WorkFolder() / "budget.png").string() +
+                             "' --map mtl_diffuse_map='" + a + "' --map mtl_reflect_map='" + b +
+                             "'";
+    const Result tight = RunLumra("--max-texture-memory 20K" + maps);
+    EXPECT_EQ(tight.exitCode, 0) << tight.err;
+    EXPECT_NE(tight.err.find("32 x 32 pixels take 16 KB: with the 16 KB of the other maps of "
+                             "material"),
+              std::string::npos)
+        << tight.err;
+    EXPECT_NE(tight.err.find("more than the 20 KB the maps of a material may take"),
+              std::string::npos)
+        << tight.err;
+    const Result roomy = RunLumra("--max-texture-memory 1M" + maps);
+    EXPECT_EQ(roomy.exitCode, 0) << roomy.err;
+    EXPECT_EQ(roomy.err.find("cannot read"), std::string::npos) << roomy.err;
+    for (const char* bad : {"0", "-5", "lots"}) {
+        const Result r = RunLumra(std::string("--max-texture-memory ") + bad + " show");
+        EXPECT_EQ(r.exitCode, 1) << bad;
+    }
+    EXPECT_NE(RunLumra("--help").out.find("--max-texture-memory"), std::string::npos);
+    std::filesystem::remove(a);
+    std::filesystem::remove(b);
+}

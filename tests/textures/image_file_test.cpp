@@ -143,6 +143,20 @@ namespace {
 
 std::string Le16(unsigned v) { return {static_cast<char>(v & 0xff), static_cast<char>(v >> 8)}; }
 std::string Le32(std::uint32_t v) { return Le16(v & 0xffff) + Le16(v >> 16); }
+std::string Be32(std::uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+// The CRC of a PNG chunk's type and data.
+std::uint32_t Crc32(const std::string& bytes) {
+    std::uint32_t c = 0xffffffffu;
+    for (unsigned char b : bytes) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xffffffffu;
+}
 
 // The 54-byte header of an uncompressed 24-bit BMP, without its pixels.
 std::string BmpHeader(std::uint32_t width, std::uint32_t height) {
@@ -211,8 +225,10 @@ TEST_F(ImageFiles, SmallFilesClaimingHugePicturesTakeNoMemory) {
         {"huge.bmp", BmpHeader(16000, 16000)},
         {"huge.tga", TgaHeader(65535, 65535)},
         {"huge.hdr", RadianceHeader(16000, 16000)},
-        {"huge.png", std::string("\x89PNG\r\n\x1a\n", 8) + Le32(0x0d000000) + "IHDR" +
-                         std::string("\0\0\x3e\x80\0\0\x3e\x80\x08\x02\0\0\0", 13) + Le32(0)},
+        {"huge.png",
+         std::string("\x89PNG\r\n\x1a\n", 8) + Le32(0x0d000000) + "IHDR" +
+             std::string("\0\0\x3e\x80\0\0\x3e\x80\x08\x02\0\0\0", 13) +
+             Be32(Crc32("IHDR" + std::string("\0\0\x3e\x80\0\0\x3e\x80\x08\x02\0\0\0", 13)))},
     };
     HostImage img;
     std::string error;

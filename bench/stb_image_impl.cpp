@@ -1,4 +1,4 @@
-// The image decoder's implementation, compiled once for the host library. It is
+// The replaced image decoder's implementation, for the benchmark and the corpus test. It is
 // kept apart because it is slow to compile and its warnings are not ours.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_PSD

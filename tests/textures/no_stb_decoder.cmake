@@ -1,0 +1,18 @@
+# cmake -DSOURCES=DIR -DLIBRARY=FILE -DNM=nm -P no_stb_decoder.cmake
+# Fails when a source under DIR includes stb's decoder, or the library holds its code.
+file(GLOB_RECURSE sources ${SOURCES}/*.cpp ${SOURCES}/*.h)
+foreach(source ${sources})
+  file(STRINGS ${source} includes REGEX "#[ \t]*include[ \t]*[<\"](stb/)?stb_image\\.h[>\"]")
+  if(includes)
+    message(FATAL_ERROR "${source} includes stb_image.h: textures must not reach it")
+  endif()
+endforeach()
+execute_process(COMMAND ${NM} -C ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot list the symbols of ${LIBRARY}")
+endif()
+if(symbols MATCHES "stbi_")
+  message(FATAL_ERROR "${LIBRARY} holds stb_image's code")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} host sources and ${LIBRARY}: no stb_image decoder")
