@@ -88,9 +88,9 @@ void Le32(Bytes& b, std::uint32_t v) { Le16(b, v & 0xffff), Le16(b, v >> 16); }
 
 // --- PNG ------------------------------------------------------------------------------
 
-struct PngSpec {
-    PngSpec(int type, int depth, bool interlaced = false, bool paletted = false,
-            std::vector<png_byte> alpha = {})
+struct PngFormat {
+    PngFormat(int type, int depth, bool interlaced = false, bool paletted = false,
+              std::vector<png_byte> alpha = {})
         : colourType(type),
           bitDepth(depth),
           interlace(interlaced),
@@ -115,8 +115,8 @@ void PngError(png_structp png, png_const_charp message) {
 }
 
 // `rows`: each row as PNG stores it (packed samples, 16-bit big-endian).
-bool EncodePngRows(int w, int h, const PngSpec& spec, const std::vector<Bytes>& rows, Bytes& out,
-                   char* message) {
+bool EncodePngRows(int w, int h, const PngFormat& format, const std::vector<Bytes>& rows,
+                   Bytes& out, char* message) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, message, PngError, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
@@ -124,25 +124,27 @@ bool EncodePngRows(int w, int h, const PngSpec& spec, const std::vector<Bytes>& 
         return false;
     }
     png_set_write_fn(png, &out, PngWrite, PngFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), spec.bitDepth,
-                 spec.colourType, spec.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h),
+                 format.bitDepth, format.colourType,
+                 format.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color palette[kPaletteSize];
-    if (spec.palette) {
+    if (format.palette) {
         for (unsigned i = 0; i < kPaletteSize; ++i) {
             const Rgba c = PaletteColour(i);
             palette[i] = {static_cast<png_byte>(c.r), static_cast<png_byte>(c.g),
                           static_cast<png_byte>(c.b)};
         }
         png_set_PLTE(png, info, palette, kPaletteSize);
-        if (!spec.trnsAlpha.empty())
-            png_set_tRNS(png, info, spec.trnsAlpha.data(), static_cast<int>(spec.trnsAlpha.size()),
-                         nullptr);
+        if (!format.trnsAlpha.empty())
+            png_set_tRNS(png, info, format.trnsAlpha.data(),
+                         static_cast<int>(format.trnsAlpha.size()), nullptr);
     }
-    if (spec.trnsColour) png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&spec.trns));
+    if (format.trnsColour)
+        png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&format.trns));
     png_write_info(png, info);
-    if (spec.interlace) png_set_interlace_handling(png);
-    const int passes = spec.interlace ? 7 : 1;
+    if (format.interlace) png_set_interlace_handling(png);
+    const int passes = format.interlace ? 7 : 1;
     for (int p = 0; p < passes; ++p)
         for (int y = 0; y < h; ++y) png_write_row(png, rows[static_cast<std::size_t>(y)].data());
     png_write_end(png, info);
@@ -258,7 +260,7 @@ toff_t TiffSize(thandle_t h) { return static_cast<TiffMemory*>(h)->bytes.size();
 int TiffMap(thandle_t, void**, toff_t*) { return 0; }
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
-struct TiffSpec {
+struct TiffFormat {
     std::uint16_t bits = 8, samples = 3, photometric = PHOTOMETRIC_RGB,
                   compression = COMPRESSION_NONE;
     std::uint16_t format = SAMPLEFORMAT_UINT, planar = PLANARCONFIG_CONTIG,
@@ -270,7 +272,7 @@ struct TiffSpec {
 
 // `rows`: each stored row of each plane (planes one after the other when separate),
 // as TIFF holds them in native byte order.
-bool EncodeTiff(int w, int h, const TiffSpec& s, const std::vector<Bytes>& rows, Bytes& out) {
+bool EncodeTiff(int w, int h, const TiffFormat& s, const std::vector<Bytes>& rows, Bytes& out) {
     TiffMemory m;
     TIFF* t = TIFFClientOpen("sample", "w", &m, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
                              TiffMap, TiffUnmap);
@@ -484,7 +486,7 @@ Bytes EncodeTga(int w, int h, unsigned type, unsigned depth, bool topDown, bool 
     return b;
 }
 
-struct BmpSpec {
+struct BmpFormat {
     unsigned bits = 24, compression = 0, headerBytes = 40;
     bool topDown = false;
     std::uint32_t masks[4] = {0, 0, 0, 0};
@@ -492,7 +494,7 @@ struct BmpSpec {
 
 // `rows`: each row's stored bytes in display order (top first), unpadded, or the
 // run-length data of the whole picture as rows[0].
-Bytes EncodeBmp(int w, int h, const BmpSpec& s, const std::vector<Bytes>& rows,
+Bytes EncodeBmp(int w, int h, const BmpFormat& s, const std::vector<Bytes>& rows,
                 const Bytes& palette) {
     Bytes header;
     const bool core = s.headerBytes == 12;
@@ -595,7 +597,7 @@ public:
     void Png() {
         struct Variant {
             const char* name;
-            PngSpec spec;
+            PngFormat format;
             int channels, bits;
             std::function<unsigned(int, int, int)> sample;
             std::function<Rgba(int, int)> decoded;
@@ -708,7 +710,7 @@ public:
              },
              16},
         };
-        PngSpec trnsRgb{PNG_COLOR_TYPE_RGB, 8};
+        PngFormat trnsRgb{PNG_COLOR_TYPE_RGB, 8};
         trnsRgb.trnsColour = true;
         trnsRgb.trns.red = static_cast<png_uint_16>(Busy(1, 1).r),
         trnsRgb.trns.green = static_cast<png_uint_16>(Busy(1, 1).g),
@@ -724,7 +726,7 @@ public:
         for (const Variant& v : variants) {
             Bytes bytes;
             char message[200] = {};
-            if (!EncodePngRows(w_, h_, v.spec, PackRows(w_, h_, v.channels, v.bits, v.sample),
+            if (!EncodePngRows(w_, h_, v.format, PackRows(w_, h_, v.channels, v.bits, v.sample),
                                bytes, message))
                 throw std::runtime_error(std::string(v.name) + ": " + message);
             Add(std::string(v.name) + ".png", std::move(bytes), e_.Of(v.decoded), v.depth)
@@ -793,22 +795,22 @@ public:
             c.a = 255;
             return c;
         };
-        auto add = [&](const char* name, const TiffSpec& spec, const std::vector<Bytes>& rows,
+        auto add = [&](const char* name, const TiffFormat& format, const std::vector<Bytes>& rows,
                        std::vector<std::uint16_t> want, int depth = 8) -> SampleImage& {
             Bytes bytes;
-            if (!EncodeTiff(w_, h_, spec, rows, bytes))
+            if (!EncodeTiff(w_, h_, format, rows, bytes))
                 throw std::runtime_error(std::string(name) + " cannot be encoded");
             return Add(std::string(name) + ".tif", std::move(bytes), std::move(want), depth);
         };
-        TiffSpec rgb;
+        TiffFormat rgb;
         add("tiff_rgb8", rgb, rows8(3, busy), e_.Of(opaque));
-        TiffSpec rgba = rgb;
+        TiffFormat rgba = rgb;
         rgba.samples = 4, rgba.alpha = true, rgba.compression = COMPRESSION_LZW, rgba.predictor = 2;
         add("tiff_rgba8_lzw", rgba, rows8(4, busy), e_.Of(Busy));
-        TiffSpec tiled = rgb;
+        TiffFormat tiled = rgb;
         tiled.tiled = true, tiled.compression = COMPRESSION_ADOBE_DEFLATE;
         add("tiff_rgb8_tiled_deflate", tiled, rows8(3, busy), e_.Of(opaque));
-        TiffSpec planar = rgb;
+        TiffFormat planar = rgb;
         planar.planar = PLANARCONFIG_SEPARATE, planar.compression = COMPRESSION_PACKBITS;
         {
             std::vector<Bytes> rows;
@@ -818,7 +820,7 @@ public:
             }
             add("tiff_rgb8_planar_packbits", planar, rows, e_.Of(opaque));
         }
-        TiffSpec grey16 = rgb;
+        TiffFormat grey16 = rgb;
         grey16.bits = 16, grey16.samples = 1, grey16.photometric = PHOTOMETRIC_MINISBLACK,
         grey16.compression = COMPRESSION_ADOBE_DEFLATE;
         {
@@ -835,7 +837,7 @@ public:
             }),
                 16);
         }
-        TiffSpec white = grey16;
+        TiffFormat white = grey16;
         white.bits = 1, white.photometric = PHOTOMETRIC_MINISWHITE,
         white.compression = COMPRESSION_NONE;
         add("tiff_miniswhite1", white,
@@ -844,7 +846,7 @@ public:
                 const unsigned v = (x * y) % 3 == 0 ? 0 : 255;
                 return Rgba{v, v, v, 255};
             }));
-        TiffSpec palette = grey16;
+        TiffFormat palette = grey16;
         palette.bits = 8, palette.photometric = PHOTOMETRIC_PALETTE, palette.palette = true;
         palette.orientation = ORIENTATION_BOTLEFT;
         {
@@ -856,7 +858,7 @@ public:
             }),
                 16);
         }
-        TiffSpec floats = rgb;
+        TiffFormat floats = rgb;
         floats.bits = 32, floats.format = SAMPLEFORMAT_IEEEFP,
         floats.compression = COMPRESSION_ADOBE_DEFLATE;
         {
@@ -873,7 +875,7 @@ public:
             SampleImage& s = add("tiff_rgb_float", floats, rows, {}, 0);
             s.linear = std::move(linear);
         }
-        TiffSpec jpeg = rgb;
+        TiffFormat jpeg = rgb;
         jpeg.photometric = PHOTOMETRIC_YCBCR, jpeg.compression = COMPRESSION_JPEG;
         {
             const int width = w_, height = h_;
@@ -884,7 +886,7 @@ public:
                 return Smooth(x, y, width, height);
             })).tolerance = 6;
         }
-        TiffSpec cmyk = rgb;
+        TiffFormat cmyk = rgb;
         cmyk.samples = 4, cmyk.photometric = PHOTOMETRIC_SEPARATED;
         {
             auto ink = [](int x, int y, int c) {
@@ -1045,20 +1047,20 @@ public:
             return Bytes{static_cast<unsigned char>(c.b), static_cast<unsigned char>(c.g),
                          static_cast<unsigned char>(c.r)};
         };
-        auto add = [&](const char* name, const BmpSpec& s, const std::vector<Bytes>& r,
+        auto add = [&](const char* name, const BmpFormat& s, const std::vector<Bytes>& r,
                        const Bytes& palette, const std::function<Rgba(int, int)>& decoded,
                        bool oldReads = true) {
             Add(std::string(name) + ".bmp", EncodeBmp(w_, h_, s, r, palette), e_.Of(decoded))
                 .oldDecoderReads = oldReads;
         };
-        BmpSpec rgb;
+        BmpFormat rgb;
         add("bmp_rgb24", rgb, rows([&](int x, int y) { return bgr(Busy(x, y)); }), {},
             [&](int x, int y) { return opaque(Busy(x, y)); });
-        BmpSpec topDown = rgb;
+        BmpFormat topDown = rgb;
         topDown.topDown = true;
         add("bmp_rgb24_top_down", topDown, rows([&](int x, int y) { return bgr(Busy(x, y)); }), {},
             [&](int x, int y) { return opaque(Busy(x, y)); });
-        BmpSpec argb = rgb;
+        BmpFormat argb = rgb;
         argb.bits = 32;
         add("bmp_argb32", argb, rows([&](int x, int y) {
                 Bytes b = bgr(Busy(x, y));
@@ -1072,7 +1074,7 @@ public:
                 return b;
             }),
             {}, [&](int x, int y) { return opaque(Busy(x, y)); });
-        BmpSpec rgb555 = rgb;
+        BmpFormat rgb555 = rgb;
         rgb555.bits = 16;
         auto c555 = [&](int x, int y) {
             const Rgba c = Busy(x, y);
@@ -1085,7 +1087,7 @@ public:
             const Rgba c = Busy(x, y);
             return Rgba{widen5(c.r >> 3), widen5(c.g >> 3), widen5(c.b >> 3), 255};
         });
-        BmpSpec rgb565 = rgb555;
+        BmpFormat rgb565 = rgb555;
         rgb565.compression = 3, rgb565.masks[0] = 0xf800, rgb565.masks[1] = 0x07e0,
         rgb565.masks[2] = 0x001f;
         rgb565.topDown = true;
@@ -1099,7 +1101,7 @@ public:
             const Rgba c = Busy(x, y);
             return Rgba{widen5(c.r >> 3), ((c.g >> 2) << 2) | (c.g >> 6), widen5(c.b >> 3), 255};
         });
-        BmpSpec v5 = argb;
+        BmpFormat v5 = argb;
         v5.headerBytes = 124, v5.compression = 3;
         v5.masks[0] = 0x00ff0000, v5.masks[1] = 0x0000ff00, v5.masks[2] = 0x000000ff,
         v5.masks[3] = 0xff000000;
@@ -1117,35 +1119,35 @@ public:
             palette.insert(palette.end(), e.begin(), e.end());
         }
         auto colour = [&](int x, int y) { return opaque(PaletteColour(PaletteIndex(x, y))); };
-        BmpSpec pal8 = rgb;
+        BmpFormat pal8 = rgb;
         pal8.bits = 8;
         add("bmp_palette8", pal8, rows([](int x, int y) {
                 return Bytes{static_cast<unsigned char>(PaletteIndex(x, y))};
             }),
             palette, colour);
-        BmpSpec pal4 = rgb;
+        BmpFormat pal4 = rgb;
         pal4.bits = 4;
         std::vector<Bytes> packed4 =
             PackRows(w_, h_, 1, 4, [](int x, int y, int) { return PaletteIndex(x, y); });
         add("bmp_palette4", pal4, packed4, palette, colour);
-        BmpSpec pal1 = rgb;
+        BmpFormat pal1 = rgb;
         pal1.bits = 1;
         std::vector<Bytes> packed1 =
             PackRows(w_, h_, 1, 1, [](int x, int y, int) { return PaletteIndex(x, y) & 1; });
         add("bmp_palette1", pal1, packed1, palette,
             [&](int x, int y) { return opaque(PaletteColour(PaletteIndex(x, y) & 1)); });
-        BmpSpec rle8 = pal8;
+        BmpFormat rle8 = pal8;
         rle8.compression = 1;
         auto runIndex = [](int x, int y) { return PaletteIndex(x / 4, y); };
         add(
             "bmp_palette8_rle", rle8, {BmpRunLength(w_, h_, false, runIndex)}, palette,
             [&](int x, int y) { return opaque(PaletteColour(runIndex(x, y))); }, false);
-        BmpSpec rle4 = pal4;
+        BmpFormat rle4 = pal4;
         rle4.compression = 2;
         add(
             "bmp_palette4_rle", rle4, {BmpRunLength(w_, h_, true, runIndex)}, palette,
             [&](int x, int y) { return opaque(PaletteColour(runIndex(x, y))); }, false);
-        BmpSpec core = rgb;
+        BmpFormat core = rgb;
         core.headerBytes = 12;
         add("bmp_core_rgb24", core, rows([&](int x, int y) { return bgr(Busy(x, y)); }), {},
             [&](int x, int y) { return opaque(Busy(x, y)); });
