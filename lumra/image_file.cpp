@@ -1,5 +1,6 @@
 #include "lumra/image_file.h"
 
+#include "lumra/png_write.h"
 #include "regular_file.h"
 
 #include <OpenEXR/ImfChannelList.h>
@@ -7,10 +8,6 @@
 #include <OpenEXR/ImfHeader.h>
 #include <OpenEXR/ImfIO.h>
 #include <OpenEXR/ImfOutputFile.h>
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cctype>
@@ -60,11 +57,6 @@ unsigned char DisplayByte(float linear) {
     if (!(linear > 0.0f)) return 0;  // also NaN
     if (linear >= 1.0f) return 255;
     return static_cast<unsigned char>(std::pow(linear, 1.0f / kDisplayGamma) * 255.0f + 0.5f);
-}
-
-void AppendToString(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                               static_cast<size_t>(size));
 }
 
 bool WritePng(const std::string& path, int width, int height, const float* rgb,
@@ -156,9 +148,12 @@ std::vector<unsigned char> DisplayBytes(const float* values, std::size_t count) 
 bool EncodePng(int width, int height, const float* rgb, std::string* png) {
     const std::vector<unsigned char> bytes =
         DisplayBytes(rgb, static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    std::vector<unsigned char> encoded;
+    std::string error;
     png->clear();
-    return stbi_write_png_to_func(AppendToString, png, width, height, 3, bytes.data(), width * 3) !=
-           0;
+    if (!EncodePng(width, height, bytes.data(), &encoded, &error)) return false;
+    png->assign(encoded.begin(), encoded.end());
+    return true;
 }
 
 std::string EncodeRadianceHdr(int width, int height, const float* rgb) {

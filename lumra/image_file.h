@@ -22,8 +22,8 @@ bool WriteImageFile(const std::string& path, int width, int height, const float*
 // The 8-bit display encoding of linear values that .png files get: clamped to
 // 0..1, gamma 2.2, rounded.
 std::vector<unsigned char> DisplayBytes(const float* values, std::size_t count);
-// The bytes of the .png file WriteImageFile writes for the picture; false when it
-// cannot be encoded.
+// The bytes of the .png file WriteImageFile writes for the picture: its
+// DisplayBytes encoded by png_write.h's EncodePng; false when it cannot be encoded.
 bool EncodePng(int width, int height, const float* rgb, std::string* png);
 
 // Reads any picture the host reads into linear RGBA (8- and 16-bit files

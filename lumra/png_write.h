@@ -1,4 +1,5 @@
-// Writing pictures as PNG files.
+// Writing pictures as PNG files: the one PNG encoder of the command-line host. Linear
+// pictures reach it through image_file.h, which turns them into display bytes first.
 #pragma once
 
 #include <cstdint>

@@ -11,7 +11,9 @@
 
 namespace {
 
-constexpr const char* kFormat = "lumra thumbnail 1";
+// Entries hold the thumbnail's file bytes: a change of the PNG encoder changes the
+// format too, so that older entries are drawn again rather than written as they were.
+constexpr const char* kFormat = "lumra thumbnail 2";
 // No thumbnail comes near this; a larger file is not an entry.
 constexpr std::uint64_t kMaxEntryBytes = std::uint64_t(512) << 20;
 

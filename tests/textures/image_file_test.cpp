@@ -1,11 +1,16 @@
 #include "tests/textures/texture_fixture.h"
 
+#include "lumra/png_write.h"
+
+// The program writes no format with it; the tests make files of other formats with it.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
 #include <stb_image_write.h>
 
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 
 #include <sys/stat.h>
 
@@ -69,6 +74,44 @@ TEST_F(ImageFiles, PngIsEncodedForDisplayAndReadBackLinear) {
     EXPECT_EQ(img.rgba[0], 0.0f);
     EXPECT_EQ(img.rgba[1], 1.0f);
     EXPECT_EQ(img.rgba[2], 0.0f);
+}
+
+// A linear picture's PNG is the one PNG encoder's file of its display bytes, and
+// decodes to exactly those bytes.
+TEST_F(ImageFiles, PngOfLinearPictureHoldsItsDisplayBytes) {
+    std::vector<float> gradient;  // wide enough for every row filter to be worth trying
+    for (int i = 0; i < 40 * 7 * 3; ++i) gradient.push_back(static_cast<float>(i % 97) / 80.0f);
+    const struct {
+        const char* name;
+        int width, height;
+        std::vector<float> rgb;
+    } cases[] = {
+        {"range", 3, 2, kPicture},
+        {"beyond", 2, 1, {-1.0f, 7.0f, std::nanf(""), 1e38f, -0.0f, 1e-30f}},
+        {"gradient", 40, 7, gradient},
+    };
+    for (const auto& c : cases) {
+        std::string png, error;
+        ASSERT_TRUE(EncodePng(c.width, c.height, c.rgb.data(), &png)) << c.name;
+        const std::vector<unsigned char> display = DisplayBytes(c.rgb.data(), c.rgb.size());
+        std::vector<unsigned char> direct;
+        ASSERT_TRUE(EncodePng(c.width, c.height, display.data(), &direct, &error)) << error;
+        EXPECT_EQ(png, std::string(direct.begin(), direct.end())) << c.name;
+
+        const std::string file = PathOf(std::string(c.name) + ".png");
+        ASSERT_TRUE(WriteImageFile(file, c.width, c.height, c.rgb.data(), error)) << error;
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), png) << c.name;
+
+        HostImage img;  // read back without gamma: the stored bytes over 255
+        ASSERT_TRUE(ReadHostImage(file, img, error, 1.0f)) << error;
+        ASSERT_EQ(std::make_pair(img.width, img.height), std::make_pair(c.width, c.height));
+        std::vector<unsigned char> stored;
+        for (std::size_t i = 0; i < display.size(); ++i)
+            stored.push_back(
+                static_cast<unsigned char>(std::lround(img.rgba[i / 3 * 4 + i % 3] * 255.0f)));
+        EXPECT_EQ(stored, display) << c.name;
+    }
 }
 
 TEST_F(ImageFiles, RadianceRunLengthScanlinesRoundTrip) {
