@@ -1,40 +1,17 @@
 #include "library_reader.h"
 
+#include "regular_file.h"
+#include "scene_chunks.h"
 #include "scene_stream.h"
 
 #include "maxtypes.h"
 #include "mtl.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unordered_set>
-
-namespace {
-
-// The chunks of a scene file (scene_file.h).
-enum : std::uint16_t {
-    kHeaderChunk = 0x2000,
-    kRootsChunk = 0x2010,
-    kObjectsChunk = 0x2020,
-    kObjectChunk = 0x2030,
-    kClassChunk = 0x2031,
-    kDataChunk = 0x2032,
-    kRefsChunk = 0x2033,
-};
-constexpr char kMagic[8] = {'L', 'U', 'M', 'R', 'A', 'S', 'C', 'N'};
-constexpr std::uint32_t kContainer = 0x80000000u;
-
-// A chunk of the short form: id, size with its 6-byte header (top bit: holds chunks).
-void PutHeader(std::vector<unsigned char>& b, std::uint16_t id, std::size_t size, bool container) {
-    le::PutU16(b, id);
-    le::PutU32(b, static_cast<std::uint32_t>(size + 6) | (container ? kContainer : 0u));
-}
-
-}  // namespace
 
 LibraryReader::~LibraryReader() {
     if (fd_ >= 0) ::close(fd_);
@@ -53,46 +30,26 @@ bool LibraryReader::ReadAt(std::uint64_t offset, std::size_t size, unsigned char
 }
 
 bool LibraryReader::ChunkAt(std::uint64_t offset, std::uint64_t end, Chunk* chunk) const {
-    unsigned char header[14];
-    if (end - offset < 6 || !ReadAt(offset, 6, header)) return false;
-    chunk->id = le::GetU16(header);
-    const std::uint32_t size32 = le::GetU32(header + 2);
-    std::uint64_t size = size32 & ~kContainer;
-    chunk->container = (size32 & kContainer) != 0;
-    chunk->header = 6;
-    if (size32 == 0) {
-        if (end - offset < 14 || !ReadAt(offset + 6, 8, header + 6)) return false;
-        const std::uint64_t size64 = le::GetU64(header + 6);
-        chunk->container = (size64 >> 63) != 0;
-        size = size64 & ~(std::uint64_t(1) << 63);
-        chunk->header = 14;
-    }
-    if (size < chunk->header || size > end - offset) return false;
-    chunk->start = offset;
-    chunk->size = size;
+    unsigned char bytes[kLongChunkHeaderBytes];
+    const std::uint64_t room = end - offset;
+    const std::size_t header =
+        static_cast<std::size_t>(std::min<std::uint64_t>(room, sizeof bytes));
+    ChunkHeader h;
+    if (!ReadAt(offset, header, bytes) || !ParseChunkHeader(bytes, room, &h)) return false;
+    *chunk = {h.id, h.container, offset, h.size, h.headerBytes};
     return true;
 }
 
 bool LibraryReader::Open(const std::string& path, const ClassLookup& classes, std::string* error) {
     // Read with pread rather than mapped: a file cut short by another program while
-    // it is read gives a reason, not a crash.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // it is read gives a reason, not a crash. Opened as the whole-file loader opens
+    // a scene file, with the same refusals.
+    std::string why;
+    fd_ = OpenRegularFile(path, kMaxSceneFileBytes, &size_, why, &SceneFileSignature());
     if (fd_ < 0) {
-        *error = "cannot open '" + path + "': " + std::strerror(errno);
+        *error = "cannot open '" + path + "': " + why;
         return false;
     }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = "cannot open '" + path + "': " +
-                 (S_ISDIR(st.st_mode) ? "it is a folder, not a regular file"
-                                      : "it is not a regular file");
-        return false;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxSceneFileBytes) {
-        *error = "cannot open '" + path + "': it is larger than a scene file may be";
-        return false;
-    }
-    size_ = static_cast<std::uint64_t>(st.st_size);
     return Scan(classes, error);
 }
 
@@ -115,7 +72,7 @@ bool LibraryReader::Scan(const ClassLookup& classes, std::string* error) {
     {
         ChunkReader reader(bytes.data(), bytes.size());
         if (reader.OpenChunk() != IO_OK || ReadValue(&reader, magic) != IO_OK ||
-            std::memcmp(magic, kMagic, sizeof magic) != 0)
+            std::memcmp(magic, kSceneMagic, sizeof magic) != 0)
             return fail("not a scene file (wrong magic)");
         if (ReadValue(&reader, version) != IO_OK || ReadValue(&reader, count) != IO_OK)
             return fail("the header chunk is cut short");
@@ -272,7 +229,8 @@ MtlHandle LibraryReader::Load(int k, const ClassLookup& classes, std::vector<std
     for (std::int32_t n : order) {
         const Object& o = objects_[static_cast<std::size_t>(n)];
         const std::size_t refsSize = 4 + 4 * std::size_t{o.refCount};
-        PutHeader(objects, kObjectChunk, o.classChunk.size + o.dataChunk.size + refsSize + 6, true);
+        PutChunkHeader(objects, kObjectChunk, o.classChunk.size + o.dataChunk.size + refsSize + 6,
+                       true);
         for (const Span& s : {o.classChunk, o.dataChunk}) {
             const std::size_t at = objects.size();
             objects.resize(at + s.size);
@@ -281,20 +239,20 @@ MtlHandle LibraryReader::Load(int k, const ClassLookup& classes, std::vector<std
                 return MtlHandle();
             }
         }
-        PutHeader(objects, kRefsChunk, refsSize, false);
+        PutChunkHeader(objects, kRefsChunk, refsSize, false);
         le::PutU32(objects, o.refCount);
         for (std::int32_t ref : Refs(o))
             le::PutU32(objects, static_cast<std::uint32_t>(ref < 0 ? -1 : newIndex(ref)));
     }
     std::vector<unsigned char> scene;
-    PutHeader(scene, kHeaderChunk, 16, false);
-    scene.insert(scene.end(), kMagic, kMagic + sizeof kMagic);
+    PutChunkHeader(scene, kHeaderChunk, 16, false);
+    scene.insert(scene.end(), kSceneMagic, kSceneMagic + sizeof kSceneMagic);
     le::PutU32(scene, kSceneFormatVersion);
     le::PutU32(scene, static_cast<std::uint32_t>(order.size()));
-    PutHeader(scene, kRootsChunk, 8, false);
+    PutChunkHeader(scene, kRootsChunk, 8, false);
     le::PutU32(scene, 1);
     le::PutU32(scene, static_cast<std::uint32_t>(newIndex(root)));
-    PutHeader(scene, kObjectsChunk, objects.size(), true);
+    PutChunkHeader(scene, kObjectsChunk, objects.size(), true);
     scene.insert(scene.end(), objects.begin(), objects.end());
     objects = {};
 

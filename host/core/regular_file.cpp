@@ -597,37 +597,61 @@ bool IsSparse(int fd, const struct stat& st, std::uint64_t* held) {
 
 }  // namespace
 
+namespace {
+
+// Opens a file that must be a regular file of at most `maxBytes` bytes, not sparse,
+// whose first bytes (read into `head`, the file then standing after them) the
+// signature accepts.
+int OpenChecked(const std::string& path, std::uint64_t maxBytes, std::uint64_t* size,
+                std::vector<unsigned char>& head, std::string& error,
+                const FileSignature* signature) {
+    head.clear();
+    // Not blocking: opening a fifo for reading would wait for a writer.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) return SystemFailure(error), -1;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return SystemFailure(error), -1;
+    if (!S_ISREG(st.st_mode))
+        return error = std::string("it is ") + FileKind(st.st_mode) + ", not a regular file", -1;
+    *size = static_cast<std::uint64_t>(st.st_size);
+    if (*size > maxBytes)
+        return error = "it is " + std::to_string(*size) + " bytes long, more than the " +
+                       std::to_string(maxBytes) + " allowed",
+               -1;
+    std::uint64_t held = 0;
+    const bool sparse = IsSparse(fd.get(), st, &held);
+    if (::lseek(fd.get(), 0, SEEK_SET) != 0) return SystemFailure(error), -1;
+    if (sparse)
+        return error = "it claims " + std::to_string(*size) + " bytes but holds only " +
+                       std::to_string(held) + " on the disk (a sparse file)",
+               -1;
+    if (signature && signature->check) {
+        head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(*size, signature->bytes)));
+        std::size_t done = 0;
+        if (!ReadUpTo(fd.get(), head.data(), head.size(), &done))
+            return head.clear(), SystemFailure(error), -1;
+        head.resize(done);
+        const std::string refused = signature->check(head.data(), done);
+        if (!refused.empty()) return head.clear(), error = refused, -1;
+    }
+    return fd.Release();
+}
+
+}  // namespace
+
+int OpenRegularFile(const std::string& path, std::uint64_t maxBytes, std::uint64_t* size,
+                    std::string& error, const FileSignature* signature) {
+    std::vector<unsigned char> head;
+    return OpenChecked(path, maxBytes, size, head, error, signature);
+}
+
 bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes,
                      std::vector<unsigned char>& bytes, std::string& error,
                      const FileSignature* signature) {
-    bytes.clear();
-    // Not blocking: opening a fifo for reading would wait for a writer.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) return SystemFailure(error);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return SystemFailure(error);
-    if (!S_ISREG(st.st_mode))
-        return error = std::string("it is ") + FileKind(st.st_mode) + ", not a regular file", false;
-    const auto size = static_cast<std::uint64_t>(st.st_size);
-    if (size > maxBytes)
-        return error = "it is " + std::to_string(size) + " bytes long, more than the " +
-                       std::to_string(maxBytes) + " allowed",
-               false;
-    std::uint64_t held = 0;
-    const bool sparse = IsSparse(fd.get(), st, &held);
-    if (::lseek(fd.get(), 0, SEEK_SET) != 0) return SystemFailure(error);
-    if (sparse)
-        return error = "it claims " + std::to_string(size) + " bytes but holds only " +
-                       std::to_string(held) + " on the disk (a sparse file)",
-               false;
-    std::size_t done = 0;
-    if (signature && signature->check) {
-        bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, signature->bytes)));
-        if (!ReadUpTo(fd.get(), bytes.data(), bytes.size(), &done))
-            return bytes.clear(), SystemFailure(error);
-        const std::string refused = signature->check(bytes.data(), done);
-        if (!refused.empty()) return bytes.clear(), error = refused, false;
-    }
+    std::uint64_t size = 0;
+    const Descriptor fd(OpenChecked(path, maxBytes, &size, bytes, error, signature));
+    if (fd.get() < 0) return false;
+    const std::size_t done = bytes.size();
     bytes.resize(static_cast<std::size_t>(size));
     std::size_t rest = 0;
     if (!ReadUpTo(fd.get(), bytes.data() + done, bytes.size() - done, &rest))

@@ -38,6 +38,15 @@ CoreExport bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes,
                                 std::vector<unsigned char>& bytes, std::string& error,
                                 const FileSignature* signature = nullptr);
 
+#ifndef _WIN32
+// Opens, for reading, a file that ReadRegularFile would read, with the same checks
+// (the signature's first bytes included) but without reading the rest: for a reader
+// that takes a large file a part at a time (with pread). Answers the descriptor,
+// which the caller closes, and the file's size; -1 with the reason on failure.
+CoreExport int OpenRegularFile(const std::string& path, std::uint64_t maxBytes, std::uint64_t* size,
+                               std::string& error, const FileSignature* signature = nullptr);
+#endif
+
 // Replaces the content of the file at `path` with `size` bytes, all at once: readers
 // and a power cut see either the previous content or the new one, never a mix or an
 // empty file, and a failed replace leaves the previous file as it was.

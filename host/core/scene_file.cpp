@@ -3,6 +3,7 @@
 #include "dll_dir.h"
 #include "host_paths.h"
 #include "regular_file.h"
+#include "scene_chunks.h"
 #include "scene_stream.h"
 
 #include <algorithm>
@@ -15,18 +16,6 @@
 #include <unordered_set>
 
 namespace {
-
-enum SceneChunk : USHORT {
-    kHeaderChunk = 0x2000,
-    kRootsChunk = 0x2010,
-    kObjectsChunk = 0x2020,
-    kObjectChunk = 0x2030,
-    kClassChunk = 0x2031,
-    kDataChunk = 0x2032,
-    kRefsChunk = 0x2033,
-};
-
-constexpr char kMagic[8] = {'L', 'U', 'M', 'R', 'A', 'S', 'C', 'N'};
 
 std::string Hex(unsigned long v) {
     char buf[16];
@@ -199,7 +188,7 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, const ClassLookup& c
     w.SetCapacity(capacity);
 
     w.BeginChunk(kHeaderChunk);
-    w.Write(kMagic, sizeof kMagic, nullptr);
+    w.Write(kSceneMagic, sizeof kSceneMagic, nullptr);
     WriteValue(&w, kSceneFormatVersion);
     WriteValue(&w, static_cast<std::uint32_t>(objects.size()));
     w.EndChunk();
@@ -374,7 +363,7 @@ bool SceneLoader::ReadHeader() {
         return Fail("not a scene file (no header chunk)");
     char magic[8] = {};
     std::uint32_t version = 0;
-    if (ReadValue(&reader_, magic) != IO_OK || std::memcmp(magic, kMagic, sizeof magic) != 0)
+    if (ReadValue(&reader_, magic) != IO_OK || std::memcmp(magic, kSceneMagic, sizeof magic) != 0)
         return Fail("not a scene file (wrong magic)");
     if (ReadValue(&reader_, version) != IO_OK || ReadValue(&reader_, objectCount_) != IO_OK)
         return Fail("the header chunk is cut short");
@@ -591,21 +580,27 @@ bool ReadScene(const unsigned char* data, std::size_t size, const ClassLookup& c
     return loader.Load(scene, error);
 }
 
+const FileSignature& SceneFileSignature() {
+    // The header chunk's id and magic come first: a file without them is refused
+    // before the rest of it is read.
+    static const FileSignature signature{
+        6 + sizeof kSceneMagic, [](const unsigned char* head, std::size_t size) -> std::string {
+            const bool header = size >= 6 + sizeof kSceneMagic &&
+                                head[0] == (kHeaderChunk & 0xFF) &&
+                                head[1] == (kHeaderChunk >> 8) &&
+                                std::memcmp(head + 6, kSceneMagic, sizeof kSceneMagic) == 0;
+            return header ? std::string() : "not a scene file (no header chunk)";
+        }};
+    return signature;
+}
+
 bool LoadSceneFile(const std::filesystem::path& path, const ClassLookup& classes,
                    LoadedScene* scene, std::string* error) {
     try {
         std::vector<unsigned char> bytes;
         std::string why;
-        // The header chunk's id and magic come first: a file without them is refused
-        // before the rest of it is read.
-        const FileSignature signature{
-            6 + sizeof kMagic, [](const unsigned char* head, std::size_t size) -> std::string {
-                const bool header = size >= 6 + sizeof kMagic && head[0] == (kHeaderChunk & 0xFF) &&
-                                    head[1] == (kHeaderChunk >> 8) &&
-                                    std::memcmp(head + 6, kMagic, sizeof kMagic) == 0;
-                return header ? std::string() : "not a scene file (no header chunk)";
-            }};
-        if (!ReadRegularFile(Utf8Path(path), kMaxSceneFileBytes, bytes, why, &signature)) {
+        if (!ReadRegularFile(Utf8Path(path), kMaxSceneFileBytes, bytes, why,
+                             &SceneFileSignature())) {
             if (error) *error = "cannot open '" + Utf8Path(path) + "': " + why;
             return false;
         }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "ref.h"
+#include "regular_file.h"
 #include "scene_stream.h"
 
 #include <filesystem>
@@ -88,3 +89,6 @@ CoreExport bool ReadScene(const unsigned char* data, std::size_t size, const Cla
 // refused, see ReadRegularFile), then as ReadScene. Never throws.
 CoreExport bool LoadSceneFile(const std::filesystem::path& path, const ClassLookup& classes,
                               LoadedScene* scene, std::string* error);
+// What a scene file starts with (its header chunk's id and magic), for a reader of
+// scene files that opens them itself.
+CoreExport const FileSignature& SceneFileSignature();

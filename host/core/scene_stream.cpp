@@ -149,6 +149,31 @@ IOResult ChunkWriter::WriteCString(const char* str) {
     return Write(s, static_cast<ULONG>(std::strlen(s) + 1), &written);
 }
 
+bool ParseChunkHeader(const unsigned char* p, std::uint64_t room, ChunkHeader* header) {
+    *header = {};
+    if (room < kShortHeader) return false;
+    header->id = le::GetU16(p);
+    const std::uint32_t size32 = le::GetU32(p + 2);
+    if (size32 == 0) {
+        if (room < kLongHeader) return false;
+        const std::uint64_t size64 = le::GetU64(p + kShortHeader);
+        header->container = (size64 & kContainerBit64) != 0;
+        header->size = size64 & ~kContainerBit64;
+        header->headerBytes = kLongHeader;
+    } else {
+        header->container = (size32 & kContainerBit32) != 0;
+        header->size = size32 & ~kContainerBit32;
+        header->headerBytes = kShortHeader;
+    }
+    return header->size >= header->headerBytes && header->size <= room;
+}
+
+void PutChunkHeader(std::vector<unsigned char>& b, USHORT id, std::size_t content, bool container) {
+    le::PutU16(b, id);
+    le::PutU32(
+        b, static_cast<std::uint32_t>(content + kShortHeader) | (container ? kContainerBit32 : 0u));
+}
+
 // --- ChunkReader ----------------------------------------------------------------
 
 ChunkReader::ChunkReader(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
@@ -168,37 +193,20 @@ IOResult ChunkReader::OpenChunk() {
     }
     const std::size_t start = pos_;
     const std::size_t room = end - start;
-    if (room < kShortHeader) {
-        Fail("a chunk header is cut off at byte " + std::to_string(start));
-        return IO_ERROR;
-    }
-    const USHORT id = le::GetU16(data_ + start);
-    const std::uint32_t size32 = le::GetU32(data_ + start + 2);
-    std::uint64_t size = 0;
-    std::size_t header = kShortHeader;
-    bool container = false;
-    if (size32 == 0) {
-        if (room < kLongHeader) {
+    ChunkHeader h;
+    if (!ParseChunkHeader(data_ + start, room, &h)) {
+        if (h.headerBytes == 0)
             Fail("a chunk header is cut off at byte " + std::to_string(start));
-            return IO_ERROR;
-        }
-        const std::uint64_t size64 = le::GetU64(data_ + start + kShortHeader);
-        container = (size64 & kContainerBit64) != 0;
-        size = size64 & ~kContainerBit64;
-        header = kLongHeader;
-    } else {
-        container = (size32 & kContainerBit32) != 0;
-        size = size32 & ~kContainerBit32;
-    }
-    if (size < header || size > room) {
-        Fail("chunk " + HexId(id) + " at byte " + std::to_string(start) + " claims " +
-             std::to_string(size) + " bytes, but " +
-             (size < header ? "its header alone takes " + std::to_string(header)
-                            : "only " + std::to_string(room) + " are left"));
+        else
+            Fail("chunk " + HexId(h.id) + " at byte " + std::to_string(start) + " claims " +
+                 std::to_string(h.size) + " bytes, but " +
+                 (h.size < h.headerBytes ? "its header alone takes " + std::to_string(h.headerBytes)
+                                         : "only " + std::to_string(room) + " are left"));
         return IO_ERROR;
     }
-    open_.push_back({id, container, start + header, start + static_cast<std::size_t>(size)});
-    pos_ = start + header;
+    open_.push_back(
+        {h.id, h.container, start + h.headerBytes, start + static_cast<std::size_t>(h.size)});
+    pos_ = start + h.headerBytes;
     return IO_OK;
 }
 

@@ -18,6 +18,24 @@
 // Finds the class descriptor of a stored object by its super class and class id.
 using ClassLookup = std::function<ClassDesc*(SClass_ID, const Class_ID&)>;
 
+// A chunk's header as stored: its id, whether it holds chunks, the header's length (6
+// or 14 bytes) and the chunk's whole length, its header included.
+struct ChunkHeader {
+    USHORT id = 0;
+    bool container = false;
+    std::size_t headerBytes = 0;
+    std::uint64_t size = 0;
+};
+constexpr std::size_t kLongChunkHeaderBytes = 14;  // the most a header takes
+// Takes apart the header at `p`, of which `room` bytes (from `p` to the end of what
+// encloses the chunk) may be read; false when the header is cut off or the chunk
+// claims less than its header or more than `room`.
+CoreExport bool ParseChunkHeader(const unsigned char* p, std::uint64_t room, ChunkHeader* header);
+// Appends the short header of a chunk whose content (after the header) is `content`
+// bytes, less than 2 GiB.
+CoreExport void PutChunkHeader(std::vector<unsigned char>& b, USHORT id, std::size_t content,
+                               bool container);
+
 // Writes chunks into memory. A chunk that receives chunks is a container; one that
 // receives bytes is a data chunk; one that receives both is an error.
 class CoreExport ChunkWriter : public ISave {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdio>
@@ -247,6 +248,25 @@ TEST_F(ThumbnailsCli, BadInputFailsBeforeWorkOrWarnsAndOtherFilesStay) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cut.lsc"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir_ / "never"));
+
+    // What is not a scene file is refused as loading the whole file refuses it, with
+    // the reason, before a chunk is walked: a fifo (never waited on), a sparse file
+    // (a scene's first bytes, then a hole) and a file of another kind.
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.lsc").c_str(), 0600), 0);
+    std::ofstream(dir_ / "holes.lsc", std::ios::binary)
+        << std::string("\x00\x20\x16\x00\x00\x00LUMRASCN\x01\x00\x00\x00\x00\x00\x00\x00", 22);
+    fs::resize_file(dir_ / "holes.lsc", 64 << 20);
+    std::ofstream(dir_ / "text.lsc") << std::string(100, 'x');
+    for (const auto& [name, reason] :
+         std::map<std::string, std::string>{{"fifo.lsc", "a fifo, not a regular file"},
+                                            {"holes.lsc", "(a sparse file)"},
+                                            {"text.lsc", "not a scene file"}}) {
+        r = Thumbnails(dir_ / name, dir_ / "never");
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(dir_ / "never")) << name;
+    }
 
     // An output folder that cannot be written, or that is a file: refused before
     // any work (the cache is not even made).
