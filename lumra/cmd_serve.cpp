@@ -1,7 +1,6 @@
 // lumra serve: the material's panel and sample slot in a web browser, with the
 // plug-in behind every click.
 #include "commands.h"
-#include "number_text.h"
 #include "serve/editor_server.h"
 #include "text.h"
 
@@ -45,15 +44,8 @@ int RunServe(const HostOptions& hostOptions, const ServeOptions& options) {
     config.editor.size = options.size;
     config.editor.threads = options.threads;
     config.editor.timing = options.timing;
-    if (options.background != "checker") {
-        Color colour;
-        std::string why;
-        if (!ParseColorText(options.background, &colour, &why))
-            return Fail("--background: '" + options.background +
-                        "' is neither 'checker' nor a colour R,G,B");
-        config.editor.background.checker = false;
-        config.editor.background.colour = colour;
-    }
+    if (std::string why; !ParseBackground(options.background, &config.editor.background, &why))
+        return Fail(why);
 
     // Ctrl-C and a request to terminate are taken by one thread that waits for them;
     // every other thread (made from here on) leaves them blocked.
