@@ -1,23 +1,11 @@
 #include "preview_render.h"
 
+#include "lumra/image_file.h"
 #include "lumra/png_write.h"
 
 #include "mtl.h"
 
 #include <algorithm>
-#include <cmath>
-
-namespace {
-
-constexpr float kDisplayGamma = 2.2f;
-
-unsigned char DisplayByte(float linear) {
-    if (!(linear > 0.0f)) return 0;
-    if (linear >= 1.0f) return 255;
-    return static_cast<unsigned char>(std::pow(linear, 1.0f / kDisplayGamma) * 255.0f + 0.5f);
-}
-
-}  // namespace
 
 PreviewRenderer::PreviewRenderer(int threads, int size, SampleSlotBackground background, Sink sink)
     : threads_(std::max(1, threads)),
@@ -57,12 +45,9 @@ void PreviewRenderer::Render(Mtl* mtl, long long generation) {
         const auto start = std::chrono::steady_clock::now();
         std::vector<Color> pixels;
         if (!Pass(mtl, side, &pixels)) break;
-        std::vector<std::uint8_t> rgb(pixels.size() * 3);
-        for (std::size_t i = 0; i < pixels.size(); ++i) {
-            rgb[i * 3] = DisplayByte(pixels[i].r);
-            rgb[i * 3 + 1] = DisplayByte(pixels[i].g);
-            rgb[i * 3 + 2] = DisplayByte(pixels[i].b);
-        }
+        // Encoded for display as `render -o x.png` encodes a slot.
+        const std::vector<unsigned char> rgb =
+            DisplayBytes(reinterpret_cast<const float*>(pixels.data()), pixels.size() * 3);
         PreviewFrame frame;
         frame.generation = generation;
         frame.size = side;
