@@ -446,7 +446,7 @@ void BM_Slot(benchmark::State& state) {
 }
 BENCHMARK(BM_Slot)->ArgsProduct({{88, 256}, {1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A context that offers no seeds: every call seeded from the shared counter.
+// A context that offers no seeding: every call seeded from the shared counter.
 class CounterSeededContext : public SampleSlotContext {
 public:
     using SampleSlotContext::SampleSlotContext;

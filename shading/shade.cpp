@@ -266,7 +266,7 @@ void LumraMtl::Shade(ShadeContext& sc) {
     const float rw = Clamp01(F * s);
 
     // 15. This call's random stream, drawn from a copy that lives in registers
-    // and is handed back to the thread at the end. Its seed is the host's choice
+    // and is handed back to the thread at the end. Its starting value is the host's choice
     // when the context offers one, else the next value of the shared counter.
     ShadeRandom& threadRandom = ThreadShadeRandom();
     BaseInterface* seedSource = sc.GetInterface(LUMRA_SHADE_SEED_INTERFACE);

@@ -86,7 +86,7 @@ Point3 SampleSlot::RayDirection(float x, float y) const {
 }
 
 SampleSlotContext::SampleSlotContext(SampleSlot& slot, TimeValue t) : slot_(slot), time_(t) {
-    seed_.next = slot.ShadeCallsBefore() + 1;
+    seeding_.next = slot.ShadeCallsBefore() + 1;
     nLights = slot.NumLights();
     doMaps = TRUE;
     filterMaps = TRUE;
@@ -117,7 +117,7 @@ Color SampleSlotContext::ShadePixel(Mtl& mtl, float x, float y) {
 }
 
 BaseInterface* SampleSlotContext::GetInterface(Interface_ID id) {
-    if (id == LUMRA_SHADE_SEED_INTERFACE) return &seed_;
+    if (id == LUMRA_SHADE_SEED_INTERFACE) return &seeding_;
     return ShadeContext::GetInterface(id);
 }
 

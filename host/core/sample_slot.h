@@ -59,9 +59,9 @@ public:
     int RowHits(int y) const;
 
     // The shading calls the module is taken to have made before this slot: a
-    // render seeds the pixel of its n-th shading call, in row order, as the
-    // module's shared counter seeds call n + ShadeCallsBefore() of a
-    // single-threaded render. 0, the default, is a freshly loaded module.
+    // render's n-th shading call, in row order, is seeded as the module's shared
+    // counter seeded call n + ShadeCallsBefore() of a single-threaded render. 0,
+    // the default, is a freshly loaded module.
     void SetShadeCallsBefore(std::uint64_t calls) { callsBefore_ = calls; }
     std::uint64_t ShadeCallsBefore() const { return callsBefore_; }
 
@@ -103,14 +103,14 @@ public:
     bool SetPixel(float x, float y);
     // Shades the pixel with the material, or answers the background where the
     // sphere is not: the colour the slot shows there. A shaded pixel takes the
-    // next shading call's seed (see SetNextShadeCall).
+    // next shading call's starting value (see SetNextShadeCall).
     Color ShadePixel(Mtl& mtl, float x, float y);
 
     // The number, from 1, of the next shading call this context makes, which
-    // chooses its seed (ShadeSeedOfCall); each call advances it. A new context
+    // chooses its starting value (ShadeSeedOfCall); each call advances it. A new context
     // starts at the slot's ShadeCallsBefore() + 1.
-    void SetNextShadeCall(std::uint64_t n) { seed_.next = n; }
-    std::uint64_t NextShadeCall() const { return seed_.next; }
+    void SetNextShadeCall(std::uint64_t n) { seeding_.next = n; }
+    std::uint64_t NextShadeCall() const { return seeding_.next; }
     // The seeding interface, IShadeSeed; other ids as the host answers them.
     BaseInterface* GetInterface(Interface_ID id) override;
 
@@ -151,15 +151,15 @@ public:
     Point3 VectorFrom(const Point3& p, RefFrame ifrom) override;
 
 private:
-    // Seeds shading calls by their number.
-    struct Seed : IShadeSeed {
+    // Seeding of shading calls by their number.
+    struct CallSeeding : IShadeSeed {
         std::uint64_t next = 1;
         std::uint32_t ShadeSeed() override { return ShadeSeedOfCall(next++); }
     };
 
     SampleSlot& slot_;
     TimeValue time_;
-    Seed seed_;
+    CallSeeding seeding_;
     float x_ = 0.0f, y_ = 0.0f;
     Point3 position_{0.0f, 0.0f, 0.0f};
     Point3 objectPosition_{0.0f, 0.0f, 0.0f};

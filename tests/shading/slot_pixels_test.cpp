@@ -138,7 +138,7 @@ const Setting kSettings[] = {
 
 class SlotPixels : public ShadeTest {};
 
-// A host that does not choose seeds: every call is seeded from the module's
+// A host that does not choose the seeding: every call is seeded from the module's
 // shared counter.
 class CounterSeededContext : public SampleSlotContext {
 public:
@@ -174,7 +174,7 @@ TEST_F(SlotPixels, EveryModelAndSettingKeepsItsExactPixels) {
         shadeCallCounter = 1000;
         const std::uint64_t hash = PixelHash(RenderCounterSeeded(*mtl, slot));
         EXPECT_EQ(hash, setting.hash) << setting.name << ": 0x" << std::hex << hash;
-        // The slot's seeds follow the counter's single-threaded order, whatever
+        // The slot's seeding follows the counter's single-threaded order, whatever
         // the threads; the counter itself is left alone.
         slot.SetShadeCallsBefore(1000);
         for (int threads : {1, 2, 7}) {
